@@ -1,0 +1,71 @@
+// The installer of the PDF printer "DUR-Orarudi": Main and its stages, run
+// one after another in a single pass.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace Module1 {
+
+// The values Main keeps for one run; each stage reads what it needs and sets
+// what it produces.
+struct RunValues {
+  std::u16string printerName;      // "DUR-Orarudi"
+  std::u16string programFolder;    // the installer's own folder, closed with "\"
+  std::u16string packageFolder;    // programFolder + "printer\"
+  std::u16string title;            // "Installation " + printerName
+  std::u16string ghostscriptPath;  // set by the Ghostscript location stage
+  std::u16string monitorKey;       // set by the port monitor stage
+  std::u16string portName;         // set by the port configuration
+  std::u16string printScriptPath;  // set by the port configuration
+};
+
+// A script file that could not be created or written. Main does not catch
+// it: the entry point reports it and ends the run with a non-zero exit code.
+class FileFailure : public std::runtime_error {
+ public:
+  FileFailure(std::u16string path, platform::Dword error);
+  const std::u16string& path() const { return path_; }
+  platform::Dword error() const { return error_; }
+
+ private:
+  std::u16string path_;
+  platform::Dword error_;
+};
+
+// The whole run: run values, existing-printer check, the five stages.
+// Throws FileFailure when a script file fails.
+void Main();
+
+// The program's entry: Main, and the generic error report (a message box
+// naming the file and the system's reason) for a FileFailure. Answers the
+// process exit code: 0, or 1 after a reported failure.
+int RunInstaller();
+
+// ---- Ghostscript location stage. False: the run ends.
+bool LocateGhostscript(RunValues& run);
+// The full path of gswin32c.exe below %ProgramFiles%\gs or
+// %ProgramFiles%\Ghostscript (first found wins), or the empty text.
+std::u16string FindGhostscript();
+// The same below one folder of the list.
+std::u16string FindGhostscriptIn(const std::u16string& folderName);
+
+// ---- Port monitor stage. False: the run ends (after its warning).
+bool CheckPortMonitor(RunValues& run);
+// The key path of the registered RedMon monitor below HKEY_LOCAL_MACHINE,
+// or the empty text.
+std::u16string FindRedirectionMonitor();
+
+// ---- Port configuration: the busy pointer on, the port's twelve values.
+void ConfigurePort(RunValues& run);
+
+// ---- Output folder, its access rights, the print script.
+void CreateOutputFolderAndScripts(const RunValues& run);
+
+// ---- Printer installation, driver data, the default pointer back.
+void InstallPrinter(const RunValues& run);
+
+}  // namespace Module1

@@ -1,0 +1,304 @@
+// The thin layer over the Windows calls the installer makes.
+//
+// One function per Windows call, in its ANSI form: texts cross this layer as
+// 8-bit strings in the ANSI code page (ToAnsi / FromAnsi convert), byte data as
+// bytes. Two backends implement this header: win32 (the real calls) and sim
+// (an in-memory simulation for host builds, controlled through sim.h).
+// Nothing above this layer includes <windows.h>.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+using Dword = std::uint32_t;
+using Word = std::uint16_t;
+using Long = std::int32_t;
+
+// A registry key handle value. The predefined roots are the 32-bit values
+// 0x80000000..0x80000006 sign-extended to pointer width, exactly as the
+// platform's HKEY_* constants are (so a 32-bit root number converts with a
+// plain static_cast<HKey>(std::int32_t)).
+using HKey = std::intptr_t;
+// A kernel object handle (process, thread, file, find handle). 0 and
+// kInvalidHandle both mean "no handle".
+using Handle = std::intptr_t;
+// A window handle; 0 is "no window".
+using Hwnd = std::intptr_t;
+
+constexpr Handle kInvalidHandle = -1;
+
+constexpr HKey RootKey(std::int32_t value) { return static_cast<HKey>(value); }
+constexpr HKey kHkeyClassesRoot = RootKey(static_cast<std::int32_t>(0x80000000u));
+constexpr HKey kHkeyCurrentUser = RootKey(static_cast<std::int32_t>(0x80000001u));
+constexpr HKey kHkeyLocalMachine = RootKey(static_cast<std::int32_t>(0x80000002u));
+constexpr HKey kHkeyUsers = RootKey(static_cast<std::int32_t>(0x80000003u));
+constexpr HKey kHkeyPerformanceData = RootKey(static_cast<std::int32_t>(0x80000004u));
+constexpr HKey kHkeyCurrentConfig = RootKey(static_cast<std::int32_t>(0x80000005u));
+constexpr HKey kHkeyDynData = RootKey(static_cast<std::int32_t>(0x80000006u));
+
+// Error codes, with the platform's numbers.
+constexpr Long kErrorSuccess = 0;
+constexpr Long kErrorFileNotFound = 2;
+constexpr Long kErrorPathNotFound = 3;
+constexpr Long kErrorAccessDenied = 5;
+constexpr Long kErrorInvalidHandle = 6;
+constexpr Long kErrorNoMoreFiles = 18;
+constexpr Long kErrorSharingViolation = 32;
+constexpr Long kErrorFileExists = 80;
+constexpr Long kErrorInvalidParameter = 87;
+constexpr Long kErrorInvalidName = 123;
+constexpr Long kErrorAlreadyExists = 183;
+constexpr Long kErrorMoreData = 234;
+
+// Registry value types and access rights.
+constexpr Dword kRegNone = 0;
+constexpr Dword kRegSz = 1;
+constexpr Dword kRegExpandSz = 2;
+constexpr Dword kRegBinary = 3;
+constexpr Dword kRegDword = 4;
+constexpr Dword kRegMultiSz = 7;
+constexpr Dword kKeyQueryValue = 0x1;
+constexpr Dword kKeySetValue = 0x2;
+constexpr Dword kKeyCreateSubKey = 0x4;
+constexpr Dword kKeyEnumerateSubKeys = 0x8;
+constexpr Dword kRegOptionNonVolatile = 0;
+constexpr Dword kRegCreatedNewKey = 1;
+constexpr Dword kRegOpenedExistingKey = 2;
+
+// File attributes.
+constexpr Dword kFileAttributeReadonly = 0x1;
+constexpr Dword kFileAttributeHidden = 0x2;
+constexpr Dword kFileAttributeSystem = 0x4;
+constexpr Dword kFileAttributeDirectory = 0x10;
+constexpr Dword kFileAttributeArchive = 0x20;
+constexpr Dword kFileAttributeNormal = 0x80;
+constexpr Dword kInvalidFileAttributes = 0xFFFFFFFFu;
+
+// CreateFileA arguments.
+constexpr Dword kGenericRead = 0x80000000u;
+constexpr Dword kGenericWrite = 0x40000000u;
+constexpr Dword kFileShareRead = 0x1;
+constexpr Dword kFileShareWrite = 0x2;
+constexpr Dword kFileShareDelete = 0x4;
+constexpr Dword kCreateAlways = 2;
+constexpr Dword kOpenExisting = 3;
+
+// Processes and waits.
+constexpr Dword kNormalPriorityClass = 0x20;
+constexpr Dword kStartfUseShowWindow = 0x1;
+constexpr Word kSwHide = 0;
+constexpr Word kSwShowNormal = 1;
+constexpr Dword kInfinite = 0xFFFFFFFFu;
+constexpr Dword kWaitObject0 = 0;
+constexpr Dword kWaitTimeout = 258;
+constexpr Dword kWaitFailed = 0xFFFFFFFFu;
+constexpr Dword kQsAllInput = 0x04FF;
+
+// Message boxes.
+constexpr Dword kMbOk = 0x0;
+constexpr Dword kMbYesNoCancel = 0x3;
+constexpr Dword kMbYesNo = 0x4;
+constexpr Dword kMbIconQuestion = 0x20;
+constexpr Dword kMbIconExclamation = 0x30;
+constexpr Dword kMbIconError = 0x10;
+constexpr int kIdOk = 1;
+constexpr int kIdCancel = 2;
+constexpr int kIdYes = 6;
+constexpr int kIdNo = 7;
+
+// Mouse pointer codes of the application-wide pointer.
+constexpr int kPointerDefault = 0;
+constexpr int kPointerHourglass = 11;
+
+// ---------------------------------------------------------------------------
+// Last error
+
+// The calling thread's last-error value (GetLastError / SetLastError).
+[[nodiscard]] Dword GetLastError();
+void SetLastError(Dword code);
+// The system's text for an error code, without trailing line breaks;
+// "Fehler <code>" style fallback text when the system has none.
+std::string FormatMessageA(Dword code);
+
+// ---------------------------------------------------------------------------
+// Registry (advapi32). Every function answers the platform's error code.
+// Out-parameters stay untouched on failure.
+
+[[nodiscard]] Long RegOpenKeyExA(HKey key, const std::string& subKey, Dword options,
+                                 Dword access, HKey* result);
+// data may be null (size query). With a buffer too small: kErrorMoreData and
+// *size set to the size needed. type may be null.
+[[nodiscard]] Long RegQueryValueExA(HKey key, const std::string& valueName, Dword* type,
+                                    std::uint8_t* data, Dword* size);
+// Class is the empty text and the security attributes are the all-zero
+// record (default security).
+[[nodiscard]] Long RegCreateKeyExA(HKey key, const std::string& subKey, Dword options,
+                                   Dword access, HKey* result, Dword* disposition);
+[[nodiscard]] Long RegSetValueExA(HKey key, const std::string& valueName, Dword type,
+                                  const std::uint8_t* data, Dword size);
+Long RegCloseKey(HKey key);
+
+// ---------------------------------------------------------------------------
+// Processes and the message queue (kernel32, user32)
+
+struct StartupInfoA {
+  Dword cb = 0;
+  Dword flags = 0;
+  Word showWindow = 0;
+};
+
+struct ProcessInformation {
+  Handle process = 0;
+  Handle thread = 0;
+  Dword processId = 0;
+  Dword threadId = 0;
+};
+
+// The size of the platform's STARTUPINFOA record (the value for cb).
+[[nodiscard]] Dword StartupInfoSize();
+
+// CreateProcessA with lpApplicationName, the attribute records, lpEnvironment
+// and lpCurrentDirectory all null; every other STARTUPINFOA field zero.
+// False on failure (GetLastError tells why); *info untouched then.
+[[nodiscard]] bool CreateProcessA(const std::string& commandLine, bool inheritHandles,
+                                  Dword creationFlags, const StartupInfoA& startup,
+                                  ProcessInformation* info);
+[[nodiscard]] Dword WaitForSingleObject(Handle handle, Dword milliseconds);
+// MsgWaitForMultipleObjects on the one handle (bWaitAll false): kWaitObject0
+// when the handle is signalled, kWaitObject0 + 1 when input of wakeMask is
+// queued, kWaitTimeout, or kWaitFailed.
+[[nodiscard]] Dword MsgWaitForMultipleObjects(Handle handle, Dword milliseconds,
+                                              Dword wakeMask);
+bool CloseHandle(Handle handle);
+// False when the exit code can't be read; 259 (STILL_ACTIVE) while running.
+[[nodiscard]] bool GetExitCodeProcess(Handle process, Dword* exitCode);
+// PeekMessageA(PM_REMOVE) / TranslateMessage / DispatchMessageA until the
+// calling thread's queue is empty. Answers how many messages it dispatched.
+int DispatchPendingMessages();
+void Sleep(Dword milliseconds);
+// User plus kernel processor time of this process so far, in 100 ns units.
+[[nodiscard]] bool GetProcessCpuTime(std::uint64_t* time100ns);
+
+// A hidden window of this thread whose window procedure counts the messages
+// it receives (for tests of message dispatch). 0 on failure.
+[[nodiscard]] Hwnd CreateCountingWindow();
+// How many messages with this number the counting window has received.
+[[nodiscard]] int CountingWindowReceived(Hwnd window, Dword message);
+bool DestroyWindow(Hwnd window);
+[[nodiscard]] bool PostMessageA(Hwnd window, Dword message, std::uintptr_t wParam,
+                                std::intptr_t lParam);
+constexpr Dword kWmUser = 0x0400;
+
+// ---------------------------------------------------------------------------
+// Shell, message boxes, dialogs, pointer (shell32, user32, comdlg32)
+
+[[nodiscard]] int MessageBoxA(Hwnd owner, const std::string& text, const std::string& caption,
+                              Dword style);
+// Answers the platform's result (greater than 32 on success).
+std::intptr_t ShellExecuteA(Hwnd window, const std::string& operation, const std::string& file,
+                            const std::string& parameters, const std::string& directory,
+                            int showCommand);
+
+// The fields of the 76-byte OPENFILENAMEA record (the form that ends with
+// lpTemplateName), in the record's order. structSize is 76 as the installer
+// sets it; the win32 backend passes the platform's size of that record form
+// (76 on 32-bit Windows) to the real call. Pointers to texts point into
+// buffers owned by the caller.
+struct OpenFileNameA {
+  Dword structSize = 0;
+  Hwnd owner = 0;
+  std::intptr_t instance = 0;
+  const char* filter = nullptr;  // pairs of NUL-terminated texts, closed by a second NUL
+  char* customFilter = nullptr;
+  Dword maxCustFilter = 0;
+  Dword filterIndex = 0;
+  char* file = nullptr;  // buffer of maxFile bytes
+  Dword maxFile = 0;
+  char* fileTitle = nullptr;
+  Dword maxFileTitle = 0;
+  const char* initialDir = nullptr;
+  const char* title = nullptr;
+  Dword flags = 0;
+  Word fileOffset = 0;
+  Word fileExtension = 0;
+  const char* defExt = nullptr;
+  std::intptr_t custData = 0;
+  void* hook = nullptr;
+  const char* templateName = nullptr;
+};
+constexpr Dword kOpenFileNameSize = 76;
+constexpr Dword kOfnOverwritePrompt = 0x2;
+constexpr Dword kOfnHideReadonly = 0x4;
+constexpr Dword kOfnPathMustExist = 0x800;
+constexpr Dword kOfnFileMustExist = 0x1000;
+
+// Nonzero (true) when the user chose a file; false on cancel or failure.
+[[nodiscard]] bool GetOpenFileNameA(OpenFileNameA* record);
+[[nodiscard]] bool GetSaveFileNameA(OpenFileNameA* record);
+
+// Sets the application-wide mouse pointer: kPointerDefault or
+// kPointerHourglass. False when the pointer could not be set.
+[[nodiscard]] bool SetApplicationPointer(int pointerCode);
+// The pointer code last set (kPointerDefault before any call).
+[[nodiscard]] int ApplicationPointer();
+
+// ---------------------------------------------------------------------------
+// File system (kernel32)
+
+[[nodiscard]] Dword GetFileAttributesA(const std::string& path);
+[[nodiscard]] bool SetFileAttributesA(const std::string& path, Dword attributes);
+// The length of the file at path (opened for attribute access only, so a
+// folder path fails). False on any failure, *length untouched then.
+[[nodiscard]] bool GetFileLengthA(const std::string& path, std::uint64_t* length);
+
+struct FindDataA {
+  Dword attributes = 0;
+  std::string fileName;
+};
+// kInvalidHandle when nothing matches or the listing can't start.
+[[nodiscard]] Handle FindFirstFileA(const std::string& pattern, FindDataA* data);
+// False at the end (kErrorNoMoreFiles) or on failure (another error).
+[[nodiscard]] bool FindNextFileA(Handle find, FindDataA* data);
+bool FindClose(Handle find);
+
+[[nodiscard]] bool CreateDirectoryA(const std::string& path);
+[[nodiscard]] bool RemoveDirectoryA(const std::string& path);
+[[nodiscard]] bool DeleteFileA(const std::string& path);
+// CreateFileA without security attributes, template or flags other than
+// FILE_ATTRIBUTE_NORMAL. kInvalidHandle on failure.
+[[nodiscard]] Handle CreateFileA(const std::string& path, Dword access, Dword share,
+                                 Dword disposition);
+// Writes all bytes; false when not all of them were written.
+[[nodiscard]] bool WriteFile(Handle file, const std::string& bytes);
+// Reads up to maxBytes; false on failure. Empty *bytes at the end of the file.
+[[nodiscard]] bool ReadFile(Handle file, std::string* bytes, Dword maxBytes);
+
+[[nodiscard]] bool GetCurrentDirectoryA(std::string* path);
+// Also changes the current drive when given a bare drive ("D:").
+[[nodiscard]] bool SetCurrentDirectoryA(const std::string& path);
+
+// ---------------------------------------------------------------------------
+// Process environment
+
+// False when the variable is not set.
+[[nodiscard]] bool GetEnvironmentVariableA(const std::string& name, std::string* value);
+// A null value removes the variable.
+bool SetEnvironmentVariableA(const std::string& name, const char* value);
+// The full path of this process's executable file.
+[[nodiscard]] bool GetModuleFileNameA(std::string* path);
+
+// ---------------------------------------------------------------------------
+// Code pages
+
+// Text to the ANSI code page, one byte per character; characters the code
+// page lacks become '?'.
+std::string ToAnsi(const std::u16string& text);
+// ANSI code page bytes to text, one character per byte.
+std::u16string FromAnsi(const std::string& bytes);
+// Text to the OEM (console) code page, in which cmd reads batch files.
+std::string ToOem(const std::u16string& text);
+
+}  // namespace platform

@@ -1,0 +1,198 @@
+// Control of the simulated platform (the sim backend): tests set up the
+// registry, the file system, the environment, scripted answers of message
+// boxes and file dialogs, and scripted child programs, and read back what the
+// code under test did. Only host builds link the sim backend.
+//
+// The simulation follows the platform where the code above relies on it:
+// registry error codes (missing key: kErrorFileNotFound; small buffer:
+// kErrorMoreData with the size needed), predefined roots 0x80000000 to
+// 0x80000006 (any other unknown handle: kErrorInvalidHandle), case-insensitive
+// file and key names, wildcard listings that return "." and ".." for
+// subfolders and hidden and system entries, and code page 1252 as ANSI code
+// page (850 as OEM code page).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace platform::sim {
+
+// Back to a fresh machine: empty registry except the predefined roots; file
+// system with the drive "C:\" only; no environment variables; current
+// directory "C:\"; module path "C:\Setup\DravelinInstall.exe"; no scripted
+// answers; pointer kPointerDefault; all logs and counters empty.
+void Reset();
+
+// ---------------------------------------------------------------- registry
+struct RegValue {
+  Dword type = 0;
+  std::string data;  // the stored bytes
+};
+// Creates the key (and every missing key above it) under a predefined root.
+void AddKey(HKey root, const std::string& path);
+// Stores a value (creating keys as needed), bytes as given: no NUL is added.
+void SetValue(HKey root, const std::string& path, const std::string& name, Dword type,
+              const std::string& data);
+void DeleteValue(HKey root, const std::string& path, const std::string& name);
+void DeleteKey(HKey root, const std::string& path);  // with everything below it
+[[nodiscard]] bool KeyExists(HKey root, const std::string& path);
+[[nodiscard]] std::optional<RegValue> GetValue(HKey root, const std::string& path,
+                                               const std::string& name);
+// Value names of a key in the order they were first written.
+[[nodiscard]] std::vector<std::string> ValueNames(HKey root, const std::string& path);
+// Names of a key's direct subkeys in creation order.
+[[nodiscard]] std::vector<std::string> SubKeys(HKey root, const std::string& path);
+// Opening this key (or creating below it) with any write access, creating
+// it, and setting its values fail with kErrorAccessDenied.
+void DenyWrites(HKey root, const std::string& path);
+
+// One line per registry value written through RegSetValueExA, in order.
+struct RegWrite {
+  std::string keyPath;  // full path from the root name, e.g. "HKEY_LOCAL_MACHINE\SOFTWARE\X"
+  std::string name;
+  Dword type = 0;
+  std::string data;
+};
+[[nodiscard]] const std::vector<RegWrite>& RegWrites();
+
+// ------------------------------------------------------------ call counts
+// How often each platform function was called since Reset(), by its name
+// ("RegOpenKeyExA", "RegQueryValueExA", ...).
+[[nodiscard]] int CallCount(const std::string& function);
+// Registry keys, kernel handles and find handles currently open.
+[[nodiscard]] int OpenKeyCount();
+[[nodiscard]] int OpenHandleCount();
+
+// ------------------------------------------------------------ file system
+// Paths are absolute ("C:\a\b"); names compare without regard to case and
+// keep the case they were created with. Parent folders are created.
+void AddFile(const std::string& path, const std::string& content = {},
+             Dword attributes = kFileAttributeArchive);
+void AddFolder(const std::string& path, Dword attributes = kFileAttributeDirectory);
+void AddDrive(const std::string& drive);  // "D:"
+void RemovePath(const std::string& path);  // file or folder tree
+[[nodiscard]] bool FileExistsAt(const std::string& path);
+[[nodiscard]] bool FolderExistsAt(const std::string& path);
+[[nodiscard]] std::optional<std::string> FileContent(const std::string& path);
+[[nodiscard]] std::optional<Dword> AttributesOf(const std::string& path);
+// The order in which a wildcard listing of the folder returns its entries
+// (names not given follow in creation order). Default: creation order, with
+// "." and ".." first for every folder but a drive root.
+void SetListingOrder(const std::string& folder, const std::vector<std::string>& names);
+// Every FindNextFileA call after the nth successful one fails with
+// kErrorInvalidHandle (not kErrorNoMoreFiles). Negative: never (default).
+void FailFindNextAfter(int n);
+// The file is open elsewhere: deleting it fails with kErrorSharingViolation.
+void LockFile(const std::string& path);
+// Creating files or folders directly in this folder fails with kErrorAccessDenied.
+void DenyCreateIn(const std::string& folder);
+// Reading this path's attributes fails (kInvalidFileAttributes,
+// kErrorAccessDenied), while the listing still returns it.
+void HideAttributes(const std::string& path);
+// Every file and folder, one per line as "<path>|<attributes hex>|<content>",
+// sorted: for comparing the state before and after a run.
+[[nodiscard]] std::string DumpFiles();
+// The whole registry, one value per line, sorted, for the same purpose.
+[[nodiscard]] std::string DumpRegistry();
+
+// ------------------------------------------------------- process environment
+void SetEnv(const std::string& name, std::optional<std::string> value);
+void SetModulePath(const std::string& path);
+void SetCurrentDir(const std::string& path);
+[[nodiscard]] std::string CurrentDir();
+
+// ------------------------------------------------------------- user interface
+struct MessageBoxCall {
+  Hwnd owner = 0;
+  std::string text;
+  std::string caption;
+  Dword style = 0;
+  int pointer = 0;  // the application pointer while the box was shown
+};
+// Answers for the next message boxes, in order. A box with no answer queued
+// is answered kIdCancel and counted in UnscriptedPrompts().
+void QueueMessageBoxAnswer(int answer);
+[[nodiscard]] const std::vector<MessageBoxCall>& MessageBoxes();
+
+struct DialogCall {
+  bool save = false;
+  Dword structSize = 0;
+  Hwnd owner = 0;
+  std::intptr_t instance = 0;
+  std::string filter;  // every byte up to and including the closing double NUL
+  bool customFilterNull = true;
+  Dword filterIndex = 0;
+  std::string fileBuffer;  // the whole buffer as passed in, maxFile bytes
+  Dword maxFile = 0;
+  bool fileTitleNull = true;
+  std::string initialDir;
+  bool initialDirNull = true;
+  std::string title;
+  Dword flags = 0;
+  std::string defExt;
+  std::intptr_t custData = 0;
+  bool hookNull = true;
+  bool templateNameNull = true;
+  int pointer = 0;
+  std::string currentDir;  // the process's current directory at the call
+};
+// The next dialog: nullopt cancels; a path is written into the file buffer
+// (the dialog fails, like the real one, when it does not fit) and nFileOffset
+// set to the start of its last component. browseTo, when not empty, becomes
+// the current directory, as browsing in the real dialog may do.
+void QueueDialogChoice(std::optional<std::string> path, const std::string& browseTo = {});
+[[nodiscard]] const std::vector<DialogCall>& Dialogs();
+
+struct ShellExecuteCall {
+  Hwnd window = 0;
+  std::string operation, file, parameters, directory;
+  int showCommand = 0;
+};
+[[nodiscard]] const std::vector<ShellExecuteCall>& ShellExecutes();
+
+// Pointer codes in the order they were set.
+[[nodiscard]] const std::vector<int>& PointerHistory();
+// SetApplicationPointer fails from now on.
+void FailPointer(bool fail);
+
+// Prompts shown without a scripted answer (message boxes and dialogs).
+[[nodiscard]] int UnscriptedPrompts();
+
+// --------------------------------------------------------------- processes
+// A scripted child program: called once when CreateProcessA starts it, with
+// the whole command line; it may change the simulated machine and answers
+// its exit code.
+using Program = std::function<Dword(const std::string& commandLine)>;
+// Registers a program by its path ("C:\Setup\printer\setup.exe") or bare
+// name ("RUNDLL32", ".exe" implied). CreateProcessA takes the command line's
+// first token (quoted, or up to the first blank); a token without a folder
+// matches bare names, a token with a folder matches the registered path when
+// a file exists there. Batch files (.cmd, .bat) that exist in the file
+// system run the program registered as "cmd". waits: how many waits on the
+// process time out before it ends (0: it has ended at the first one).
+void AddProgram(const std::string& pathOrName, Program program, int waits = 0);
+
+struct ProcessCall {
+  std::string commandLine;
+  bool inheritHandles = false;
+  Dword creationFlags = 0;
+  Dword startupCb = 0;
+  Dword startupFlags = 0;
+  Word showWindow = 0;
+  bool started = false;
+  int pointer = 0;
+};
+[[nodiscard]] const std::vector<ProcessCall>& Processes();
+
+// The number of waits (WaitForSingleObject and MsgWaitForMultipleObjects)
+// made on process handles since Reset(), and how many of them had a
+// non-zero timeout.
+[[nodiscard]] int ProcessWaits();
+[[nodiscard]] int BlockingProcessWaits();
+
+}  // namespace platform::sim
