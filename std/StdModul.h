@@ -34,12 +34,17 @@ std::u16string LookupListValue(const std::u16string& list, const std::u16string&
 // inserted text, so the replacement is never searched again and occurrences
 // never overlap. ignoreCase lower-cases both sides before comparing;
 // wholeWord accepts only occurrences not flanked by word characters.
+// Lower-casing maps the capital letters of the ANSI code page 1252 (A-Z,
+// U+00C0..U+00DE but U+00D7, and U+0152, U+0160, U+0178, U+017D) to their
+// small letters, one character for one; every other character stays.
 // An empty search text changes nothing. Linear in the text's length.
 void ReplaceText(std::u16string& text, const std::u16string& search,
                  const std::u16string& replacement, bool ignoreCase, bool wholeWord);
 
 // Resolves backslash escapes: "\n" is CR LF, "\ddd" a decimal character code
 // (0..255, ANSI code page), "\c" the character c; a closing "\" stays.
+// The code is read from the field's leading digits ("\9ab" is TAB, "ab"
+// dropped); a code above 255 leaves the escape as written.
 std::u16string UnescapeText(const std::u16string& text);
 
 // Position of the first whole-word occurrence of word at or after start;

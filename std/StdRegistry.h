@@ -38,7 +38,8 @@ void RegSetString(std::int32_t root, const std::u16string& keyPath,
 // Writes a REG_BINARY value of exactly these bytes, creating missing keys.
 void RegSetBinary(std::int32_t root, const std::u16string& keyPath,
                   const std::u16string& valueName, const ByteBlock& block);
-// Writes a REG_DWORD value (four bytes, least significant first).
+// Writes a REG_DWORD value (four bytes, least significant first; a negative
+// value as its two's complement).
 void RegSetDword(std::int32_t root, const std::u16string& keyPath,
                  const std::u16string& valueName, std::int32_t value);
 
@@ -50,7 +51,8 @@ std::int32_t HiveFromName(const std::u16string& name);
 // The key handle to open keyPath against. With root -1 the root name is cut
 // off keyPath and root becomes its index (or stays -1, an invalid handle).
 platform::HKey ResolveHive(std::int32_t& root, std::u16string& keyPath);
-// Creates every level of keyPath below its root, one at a time.
+// Creates every level of keyPath below its root, one at a time; nothing
+// when root is -1 and keyPath names no known root.
 void CreateKeyPath(std::int32_t root, std::u16string keyPath);
 // Creates (or opens) subKey below parentPath; rootOrHandle as for ResolveHive.
 void CreateSubKey(std::int32_t rootOrHandle, std::u16string parentPath,
