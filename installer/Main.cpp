@@ -1,1 +1,86 @@
-namespace Module1 {}
+#include <string>
+#include <system_error>
+
+#include "installer/Module1.h"
+#include "installer/RunSupport.h"
+#include "platform/platform.h"
+#include "std/StdModul.h"
+#include "std/StdRegistry.h"
+
+namespace Module1 {
+namespace {
+
+const std::u16string kPrinterName = u"DUR-Orarudi";
+const std::u16string kTitle = u"Installation " + kPrinterName;
+
+// The folder part of this program's path, up to and including the last "\".
+// A program at a drive root ("D:\x.exe") gives "D:\" with its one backslash.
+std::u16string ProgramFolder() {
+  std::string path;
+  if (!platform::GetModuleFileNameA(&path)) return {};
+  const std::size_t cut = path.rfind('\\');
+  if (cut == std::string::npos) return {};
+  return StdModul::AddBackslash(platform::FromAnsi(path.substr(0, cut + 1)));
+}
+
+bool PrinterIsInstalled(const RunValues& run) {
+  return !StdRegistry::RegGetValue(kLocalMachine, kPrintersKey + u"\\" + run.printerName, u"Name",
+                                   u"")
+              .empty();
+}
+
+// The report of a failure that ends the run: an error box with the
+// installation title.
+void ReportFailure(const std::u16string& text) {
+  static_cast<void>(ShowMessage(kTitle, text, platform::kMbOk | platform::kMbIconError));
+}
+
+std::u16string SystemReason(platform::Dword code) {
+  return platform::FromAnsi(platform::FormatMessageA(code));
+}
+
+}  // namespace
+
+void Main() {
+  RunValues run;
+  run.printerName = kPrinterName;
+  run.programFolder = ProgramFolder();
+  run.packageFolder = run.programFolder + u"printer\\";
+  run.title = kTitle;
+
+  if (PrinterIsInstalled(run)) {
+    // The first line names the printer itself, whatever printerName holds.
+    static_cast<void>(ShowMessage(
+        run.title,
+        u"Der DUR-Orarudi ist bereits installiert.\n\n"
+        u"Vor einer neuen Installation m\u00FCssen Sie ihn in der Systemsteuerung manuell "
+        u"entfernen!",
+        platform::kMbOk | platform::kMbIconExclamation));
+    return;
+  }
+  if (!LocateGhostscript(run)) return;
+  if (!CheckPortMonitor(run)) return;
+  ConfigurePort(run);
+  CreateOutputFolderAndScripts(run);
+  InstallPrinter(run);
+}
+
+int RunInstaller() {
+  try {
+    Main();
+    return 0;
+  } catch (const FileFailure& failure) {
+    ReportFailure(u"Die Datei " + failure.path() + u" konnte nicht geschrieben werden:\n" +
+                  SystemReason(failure.error()) + u"\n\nDie Installation wurde abgebrochen.");
+  } catch (const std::system_error& failure) {
+    // Raised when the mouse pointer can't be set; the code is the system's.
+    const std::u16string reason =
+        failure.code().category() == std::system_category()
+            ? SystemReason(static_cast<platform::Dword>(failure.code().value()))
+            : platform::FromAnsi(failure.what());
+    ReportFailure(u"Die Installation wurde wegen eines Systemfehlers abgebrochen:\n" + reason);
+  }
+  return 1;
+}
+
+}  // namespace Module1

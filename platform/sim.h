@@ -174,7 +174,8 @@ using Program = std::function<Dword(const std::string& commandLine)>;
 // matches bare names, a token with a folder matches the registered path when
 // a file exists there. Batch files (.cmd, .bat) that exist in the file
 // system run the program registered as "cmd". waits: how many waits on the
-// process time out before it ends (0: it has ended at the first one).
+// process time out before it ends (0: it has ended at the first one); only
+// zero-timeout polls time out, a wait with a timeout lasts until it has ended.
 void AddProgram(const std::string& pathOrName, Program program, int waits = 0);
 
 struct ProcessCall {

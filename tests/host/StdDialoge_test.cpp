@@ -38,7 +38,7 @@ std::string Printable(const std::string& bytes) {
 
 TEST_F(FileDialogTest, FilterListFromSpecification) {
   const struct {
-    std::u16string spec;
+    std::u16string filterSpec;
     std::string filter;
   } cases[] = {
       {u"#exe", "Anwendungs-Dateien\0*.exe\0\0"s},
@@ -61,7 +61,7 @@ TEST_F(FileDialogTest, FilterListFromSpecification) {
     sim::Reset();
     sim::QueueDialogChoice(std::nullopt);
     std::u16string folder = u"C:\\";
-    Show(folder, c.spec);
+    Show(folder, c.filterSpec);
     ASSERT_EQ(sim::Dialogs().size(), 1u);
     EXPECT_EQ(Printable(sim::Dialogs()[0].filter), Printable(c.filter));
     EXPECT_EQ(sim::Dialogs()[0].filterIndex, 1u);

@@ -1,0 +1,49 @@
+#include <string>
+
+#include "installer/Module1.h"
+#include "installer/ScriptFile.h"
+#include "std/StdModul.h"
+#include "std/StdTask.h"
+
+namespace Module1 {
+namespace {
+
+const std::u16string kOutputFolder = u"c:\\Daten\\PDF";
+
+// cmd expands "%name%" in a batch file even inside double quotes, so a "%"
+// that belongs to a path must be doubled to reach the program as one "%".
+std::u16string EscapeForBatch(const std::u16string& path) {
+  std::u16string escaped;
+  escaped.reserve(path.size());
+  for (const char16_t c : path) {
+    escaped += c;
+    if (c == u'%') escaped += u'%';
+  }
+  return escaped;
+}
+
+}  // namespace
+
+void CreateOutputFolderAndScripts(const RunValues& run) {
+  StdModul::MakeDirTree(kOutputFolder);
+
+  // Full access to the output folder for the group of all users, under its
+  // German and its English name; the line with the name the system lacks
+  // fails silently.
+  const std::u16string accessScript = kOutputFolder + u"\\PDFCacls.cmd";
+  WriteScriptFile(accessScript,
+                  {u"cacls \"" + kOutputFolder + u"\" /E /P Jeder:F >NUL 2>NUL:",
+                   u"cacls \"" + kOutputFolder + u"\" /E /P Everyone:F >NUL 2>NUL:"});
+  static_cast<void>(StdTask::RunAndWait(accessScript, true));
+  StdModul::KillFile(accessScript);
+
+  // "%file%" is the script's own variable and stays as written.
+  WriteScriptFile(
+      run.printScriptPath,
+      {u"@echo off", u"set file=c:\\Daten\\PDF\\print.pdf",
+       u"\"" + EscapeForBatch(run.ghostscriptPath) + u"\" @\"" + EscapeForBatch(run.packageFolder) +
+           u"Merovast.rsp\" -sOutputFile=\"%file%\" -c save pop .setpdfwrite -f -",
+       u"\"" + EscapeForBatch(run.programFolder) + u"Dravelin" + u".exe\""});
+}
+
+}  // namespace Module1

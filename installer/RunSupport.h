@@ -1,0 +1,33 @@
+// Small helpers the stages of Module1 share: the message box of the run, the
+// program-files folder and the printers' registry key.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace Module1 {
+
+// The key below HKEY_LOCAL_MACHINE that holds one subkey per printer.
+inline const std::u16string kPrintersKey = u"SYSTEM\\CurrentControlSet\\Control\\Print\\Printers";
+
+// The registry root number of HKEY_LOCAL_MACHINE for StdRegistry.
+constexpr std::int32_t kLocalMachine = 2;
+
+// A message box without owner, captioned with the installation title.
+// Answers the button the user pressed.
+inline int ShowMessage(const std::u16string& title, const std::u16string& text,
+                       platform::Dword style) {
+  return platform::MessageBoxA(0, platform::ToAnsi(text), platform::ToAnsi(title), style);
+}
+
+// The value of "ProgramFiles" in this process's environment; the empty text
+// when the variable is not set.
+inline std::u16string ProgramFilesFolder() {
+  std::string value;
+  if (!platform::GetEnvironmentVariableA("ProgramFiles", &value)) return {};
+  return platform::FromAnsi(value);
+}
+
+}  // namespace Module1

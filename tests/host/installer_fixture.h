@@ -1,0 +1,103 @@
+// A simulated machine for scenario runs of the installer: program files with
+// Ghostscript below "gs", the installer in "C:\Setup Files", and scripted
+// programs for the access script ("cmd"), RedMon's set-up program and
+// RUNDLL32.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "installer/Module1.h"
+#include "platform/platform.h"
+#include "platform/sim.h"
+
+namespace installer_test {
+
+namespace sim = platform::sim;
+
+inline const std::string kProgramFiles = "C:\\Program Files";
+inline const std::string kGhostscript = "C:\\Program Files\\gs\\gs9.50\\bin\\gswin32c.exe";
+inline const std::string kMonitors = "SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors";
+inline const std::string kRedirected = kMonitors + "\\Redirected Port";
+inline const std::string kGerman = kMonitors + "\\Umgeleiteter Anschlu\xdf";
+inline const std::string kPrinterKey =
+    "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\DUR-Orarudi";
+inline const std::string kTitle = "Installation DUR-Orarudi";
+inline const std::string kHklm = "HKEY_LOCAL_MACHINE\\";
+
+inline const std::string kExistingText =
+    "Der DUR-Orarudi ist bereits installiert.\n\n"
+    "Vor einer neuen Installation m\xfcssen Sie ihn in der Systemsteuerung manuell entfernen!";
+inline const std::string kQuestionText =
+    "Das Programm 'Ghostscript' wurde nicht gefunden.\n\nIst dieses Programm bereits installiert?";
+inline const std::string kDownloadText =
+    "Bitte laden und installieren Sie Ghostscript, bevor Sie\n"
+    "die Installation des PDF-Druckers fortsetzen.\n\n"
+    "Ghostscript ist kostenlos und wird f\xfcr die Erzeugung\n"
+    "von PDF-Dateien ben\xf6tigt.\n\n"
+    "M\xf6" "chten Sie Ghostscript jetzt laden?";
+inline const std::string kMonitorText =
+    "Die Druckeranschlu\xdf-Umleitung (Redmon) wurde nicht korrekt installiert.";
+
+inline const std::string kAccessScript =
+    "cacls \"c:\\Daten\\PDF\" /E /P Jeder:F >NUL 2>NUL:\r\n"
+    "cacls \"c:\\Daten\\PDF\" /E /P Everyone:F >NUL 2>NUL:\r\n";
+
+// The print script for a Ghostscript path and a program folder, as bytes.
+inline std::string PrintScript(const std::string& ghostscript, const std::string& programFolder) {
+  return "@echo off\r\nset file=c:\\Daten\\PDF\\print.pdf\r\n\"" + ghostscript + "\" @\"" +
+         programFolder +
+         "printer\\Merovast.rsp\" -sOutputFile=\"%file%\" -c save pop .setpdfwrite -f -\r\n\"" +
+         programFolder + "Dravelin.exe\"\r\n";
+}
+
+// A monitor key with its "Driver" value (stored with its NUL).
+inline void SetMonitor(const std::string& key, const std::string& driver) {
+  sim::SetValue(platform::kHkeyLocalMachine, key, "Driver", platform::kRegSz, driver + '\0');
+}
+
+class InstallerRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sim::Reset();
+    sim::SetEnv("ProgramFiles", kProgramFiles);
+    SetProgramFolder("C:\\Setup Files\\");
+    sim::AddFile(kGhostscript, "gs");
+    sim::AddProgram("cmd", [this](const std::string& commandLine) {
+      accessScript = sim::FileContent(commandLine).value_or("<missing>");
+      return platform::Dword{0};
+    });
+    sim::AddProgram("RUNDLL32", [](const std::string&) { return platform::Dword{0}; });
+  }
+
+  // Moves the installer (and its RedMon set-up program) to another folder.
+  void SetProgramFolder(const std::string& folder) {
+    programFolder = folder;
+    sim::SetModulePath(folder + "DravelinInstall.exe");
+    const std::string setup = folder + "printer\\setup.exe";
+    sim::AddFile(setup);
+    sim::AddProgram(setup, [this](const std::string&) {
+      if (setupRegisters) {
+        sim::SetValue(platform::kHkeyLocalMachine, kRedirected, "Driver", platform::kRegSz,
+                      std::string("redmon35.dll\0", 13));
+      }
+      return platform::Dword{0};
+    });
+  }
+
+  int Run() { return Module1::RunInstaller(); }
+
+  std::vector<std::string> CommandLines() const {
+    std::vector<std::string> lines;
+    for (const auto& call : sim::Processes()) lines.push_back(call.commandLine);
+    return lines;
+  }
+
+  std::string programFolder;
+  std::string accessScript;  // as the "cmd" program found it
+  bool setupRegisters = true;
+};
+
+}  // namespace installer_test
