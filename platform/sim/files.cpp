@@ -230,7 +230,7 @@ bool OpenWithoutShare(const Node& node, Dword share) {
   return false;
 }
 
-// The listing's file name spec in the platform's matching rules: "*.*"
+// The listing's name mask in the platform's matching rules: "*.*"
 // is "*"; "?" matches one character but none at a dot or at the end; "*"
 // before a dot stops at the name's last dot; a dot before a wildcard or at
 // the end also matches the end of the name.
@@ -238,16 +238,16 @@ constexpr char kDosStar = '<';
 constexpr char kDosQm = '>';
 constexpr char kDosDot = '"';
 
-std::string DosExpression(const std::string& spec) {
-  if (spec == "*.*") return "*";
-  std::string expression = spec;
+std::string DosExpression(const std::string& nameMask) {
+  if (nameMask == "*.*") return "*";
+  std::string expression = nameMask;
   for (std::size_t i = 0; i < expression.size(); ++i) {
-    const char next = i + 1 < spec.size() ? spec[i + 1] : '\0';
-    if (spec[i] == '?') {
+    const char next = i + 1 < nameMask.size() ? nameMask[i + 1] : '\0';
+    if (nameMask[i] == '?') {
       expression[i] = kDosQm;
-    } else if (spec[i] == '*' && next == '.') {
+    } else if (nameMask[i] == '*' && next == '.') {
       expression[i] = kDosStar;
-    } else if (spec[i] == '.' && (next == '?' || next == '*' || next == '\0')) {
+    } else if (nameMask[i] == '.' && (next == '?' || next == '*' || next == '\0')) {
       expression[i] = kDosDot;
     }
   }
@@ -336,20 +336,20 @@ Handle FindFirstFileA(const std::string& pattern, FindDataA* data) {
   std::string path = pattern;
   std::replace(path.begin(), path.end(), '/', '\\');
   std::string folderPath;
-  std::string spec;
+  std::string nameMask;
   const std::size_t cut = path.rfind('\\');
   if (cut != std::string::npos) {
     folderPath = path.substr(0, cut + 1);
-    spec = path.substr(cut + 1);
+    nameMask = path.substr(cut + 1);
   } else if (path.size() >= 2 && path[1] == ':' && IsDriveLetter(path[0])) {
     folderPath = path.substr(0, 2);
-    spec = path.substr(2);
+    nameMask = path.substr(2);
   } else {
     folderPath = ".";
-    spec = path;
+    nameMask = path;
   }
-  if (spec.empty()) return SetError(kErrorFileNotFound), kInvalidHandle;
-  if (spec.find('|') != std::string::npos) return SetError(kErrorInvalidName), kInvalidHandle;
+  if (nameMask.empty()) return SetError(kErrorFileNotFound), kInvalidHandle;
+  if (nameMask.find('|') != std::string::npos) return SetError(kErrorInvalidName), kInvalidHandle;
   const Resolved r = Resolve(folderPath);
   if (r.error != 0) return SetError(r.error), kInvalidHandle;
   if (!r.node || !r.node->folder) return SetError(kErrorPathNotFound), kInvalidHandle;
@@ -373,7 +373,7 @@ Handle FindFirstFileA(const std::string& pattern, FindDataA* data) {
   }
   ordered.insert(ordered.end(), all.begin(), all.end());
 
-  const std::string expression = DosExpression(spec);
+  const std::string expression = DosExpression(nameMask);
   Find find;
   for (const FindDataA& entry : ordered) {
     if (Matches(expression, 0, entry.fileName, 0)) find.entries.push_back(entry);
