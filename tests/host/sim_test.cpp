@@ -218,7 +218,7 @@ TEST_F(FindFirstFileA, WildcardsMatchAsThePlatformMatches) {
     sim::AddFile(std::string("C:\\D\\") + name);
   }
   struct Case {
-    const char* spec;
+    const char* mask;
     std::vector<std::string> names;
   } cases[] = {
       {"*", {".", "..", "a.exe", "b.EXE", "noext", "x.exe.bak", "v1.2.exe", "ab"}},
@@ -234,7 +234,7 @@ TEST_F(FindFirstFileA, WildcardsMatchAsThePlatformMatches) {
       {"*.bak", {"x.exe.bak"}},
   };
   for (const Case& c : cases) {
-    EXPECT_THAT(List(std::string("C:\\D\\") + c.spec), ElementsAreArray(c.names)) << c.spec;
+    EXPECT_THAT(List(std::string("C:\\D\\") + c.mask), ElementsAreArray(c.names)) << c.mask;
   }
 }
 
