@@ -9,12 +9,11 @@ the registry (parsed from the prefix's system.reg: types and bytes) and the
 files it left are checked, and everything else is compared with the state
 before the run.
 """
-import os, re, shutil, signal, subprocess, sys, tempfile, time
+import json, os, re, shutil, subprocess, sys, tempfile
 
 NAME, BUILD = sys.argv[1], os.path.abspath(sys.argv[2])
 HERE = os.path.dirname(os.path.abspath(__file__))
 WINERUN = os.path.join(HERE, "..", "wine", "winerun")
-WINE64 = "/usr/lib/wine/wine64" if os.path.exists("/usr/lib/wine/wine64") else shutil.which("wine64") or "wine"
 E2E = os.path.join(BUILD, "tests", "e2e")
 INSTALLER = os.path.join(BUILD, "DravelinInstall.exe")
 if not os.path.exists(INSTALLER):
@@ -92,35 +91,36 @@ def winerun(prefix, *args):
     env = dict(os.environ, WINERUN_KEEP=prefix)
     return subprocess.run([WINERUN, *args], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
 
-def start_xvfb():
-    r, w = os.pipe()
-    proc = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-nolisten", "tcp", "-screen", "0", "1024x768x24"],
-                            pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(w)
-    num = os.read(r, 16).decode().strip()
-    os.close(r)
-    return proc, ":" + num
+# The installer and the UI driver side by side, in one session of the Wine
+# runner (its prefix, display and locale); the results come back as JSON.
+SIDE_BY_SIDE = r"""
+import json, os, subprocess, sys
+wine, installer, driver, log, result, *steps = [os.environ["WINERUN_WINE"]] + sys.argv[1:]
+inst = subprocess.Popen([wine, installer], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+drv = subprocess.Popen([wine, driver, "Z:" + log.replace("/", "\\"), *steps],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL) if steps else None
+timed_out = False
+try:
+    out, _ = inst.communicate(timeout=90)
+except subprocess.TimeoutExpired:
+    inst.kill()
+    out, _ = inst.communicate()
+    timed_out = True
+drv_rc = drv.wait(timeout=60) if drv else 0
+json.dump({"rc": inst.returncode, "drv_rc": drv_rc, "out": out.decode("utf-8", "replace"),
+           "timed_out": timed_out}, open(result, "w"))
+"""
 
 def run_installer(prefix, progdir_unix, steps, log):
-    xvfb, display = start_xvfb()
-    env = dict(os.environ, WINEPREFIX=prefix, DISPLAY=display, WINEDEBUG="fixme+cacls",
-               WINEDLLOVERRIDES="mscoree,mshtml=", LC_ALL="C.UTF-8")
-    try:
-        inst = subprocess.Popen([WINE64, os.path.join(progdir_unix, "DravelinInstall.exe")], env=env,
-                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-        drv = subprocess.Popen([WINE64, os.path.join(E2E, "uidriver.exe"), "Z:" + log.replace("/", "\\"), *steps],
-                               env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL) if steps else None
-        try:
-            out, _ = inst.communicate(timeout=90)
-        except subprocess.TimeoutExpired:
-            inst.kill()
-            out, _ = inst.communicate()
-            check("installer ends in bounded time", False)
-        drv_rc = drv.wait(timeout=60) if drv else 0
-        return inst.returncode, drv_rc, out.decode("utf-8", "replace")
-    finally:
-        subprocess.run(["wineserver", "-k"], env=env, stderr=subprocess.DEVNULL)
-        xvfb.terminate(); xvfb.wait()
+    result = log + ".result.json"
+    env = dict(os.environ, WINERUN_KEEP=prefix, WINERUN_LOCALE="C.UTF-8", WINEDEBUG="fixme+cacls")
+    subprocess.run([WINERUN, "--host", sys.executable, "-c", SIDE_BY_SIDE,
+                    os.path.join(progdir_unix, "DravelinInstall.exe"), os.path.join(E2E, "uidriver.exe"),
+                    log, result, *steps], env=env, stdout=subprocess.DEVNULL, timeout=240)
+    r = json.load(open(result))
+    if r["timed_out"]:
+        check("installer ends in bounded time", False)
+    return r["rc"], r["drv_rc"], r["out"]
 
 def boxes(log):
     """The message boxes the driver saw: [(caption, text, [buttons])]"""
