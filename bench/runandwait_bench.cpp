@@ -18,6 +18,7 @@
 
 #include "platform/owners.h"
 #include "platform/platform.h"
+#include "platform/testing/test_hooks.h"
 #include "std/StdTask.h"
 
 namespace {

@@ -35,8 +35,12 @@ void ReportFailure(const std::u16string& text) {
   static_cast<void>(ShowMessage(kTitle, text, platform::kMbOk | platform::kMbIconError));
 }
 
+// The system's text for an error code; "Fehler <code>" for a code it has no
+// text for.
 std::u16string SystemReason(platform::Dword code) {
-  return platform::FromAnsi(platform::FormatMessageA(code));
+  const std::string text = platform::FormatMessageA(code);
+  if (text.empty()) return u"Fehler " + platform::FromAnsi(std::to_string(code));
+  return platform::FromAnsi(text);
 }
 
 }  // namespace

@@ -119,8 +119,8 @@ constexpr int kPointerHourglass = 11;
 // The calling thread's last-error value (GetLastError / SetLastError).
 [[nodiscard]] Dword GetLastError();
 void SetLastError(Dword code);
-// The system's text for an error code, without trailing line breaks;
-// "Fehler <code>" style fallback text when the system has none.
+// The system's text for an error code, without trailing line breaks; the
+// empty text when the system has none.
 std::string FormatMessageA(Dword code);
 
 // ---------------------------------------------------------------------------
@@ -178,19 +178,6 @@ bool CloseHandle(Handle handle);
 // PeekMessageA(PM_REMOVE) / TranslateMessage / DispatchMessageA until the
 // calling thread's queue is empty. Answers how many messages it dispatched.
 int DispatchPendingMessages();
-void Sleep(Dword milliseconds);
-// User plus kernel processor time of this process so far, in 100 ns units.
-[[nodiscard]] bool GetProcessCpuTime(std::uint64_t* time100ns);
-
-// A hidden window of this thread whose window procedure counts the messages
-// it receives (for tests of message dispatch). 0 on failure.
-[[nodiscard]] Hwnd CreateCountingWindow();
-// How many messages with this number the counting window has received.
-[[nodiscard]] int CountingWindowReceived(Hwnd window, Dword message);
-bool DestroyWindow(Hwnd window);
-[[nodiscard]] bool PostMessageA(Hwnd window, Dword message, std::uintptr_t wParam,
-                                std::intptr_t lParam);
-constexpr Dword kWmUser = 0x0400;
 
 // ---------------------------------------------------------------------------
 // Shell, message boxes, dialogs, pointer (shell32, user32, comdlg32)
@@ -242,8 +229,6 @@ constexpr Dword kOfnFileMustExist = 0x1000;
 // Sets the application-wide mouse pointer: kPointerDefault or
 // kPointerHourglass. False when the pointer could not be set.
 [[nodiscard]] bool SetApplicationPointer(int pointerCode);
-// The pointer code last set (kPointerDefault before any call).
-[[nodiscard]] int ApplicationPointer();
 
 // ---------------------------------------------------------------------------
 // File system (kernel32)

@@ -38,8 +38,6 @@ void AddKey(HKey root, const std::string& path);
 // Stores a value (creating keys as needed), bytes as given: no NUL is added.
 void SetValue(HKey root, const std::string& path, const std::string& name, Dword type,
               const std::string& data);
-void DeleteValue(HKey root, const std::string& path, const std::string& name);
-void DeleteKey(HKey root, const std::string& path);  // with everything below it
 [[nodiscard]] bool KeyExists(HKey root, const std::string& path);
 [[nodiscard]] std::optional<RegValue> GetValue(HKey root, const std::string& path,
                                                const std::string& name);
@@ -47,8 +45,8 @@ void DeleteKey(HKey root, const std::string& path);  // with everything below it
 [[nodiscard]] std::vector<std::string> ValueNames(HKey root, const std::string& path);
 // Names of a key's direct subkeys in creation order.
 [[nodiscard]] std::vector<std::string> SubKeys(HKey root, const std::string& path);
-// Opening this key (or creating below it) with any write access, creating
-// it, and setting its values fail with kErrorAccessDenied.
+// Creates the key; from now on opening it with any write access, creating
+// keys below it and setting its values fail with kErrorAccessDenied.
 void DenyWrites(HKey root, const std::string& path);
 
 // One line per registry value written through RegSetValueExA, in order.
@@ -64,9 +62,14 @@ struct RegWrite {
 // How often each platform function was called since Reset(), by its name
 // ("RegOpenKeyExA", "RegQueryValueExA", ...).
 [[nodiscard]] int CallCount(const std::string& function);
-// Registry keys, kernel handles and find handles currently open.
-[[nodiscard]] int OpenKeyCount();
-[[nodiscard]] int OpenHandleCount();
+// Registry keys, kernel handles (files, processes, threads) and find
+// handles currently open.
+struct OpenObjects {
+  int keys = 0;
+  int handles = 0;
+  int finds = 0;
+};
+[[nodiscard]] OpenObjects OpenCounts();
 
 // ------------------------------------------------------------ file system
 // Paths are absolute ("C:\a\b"); names compare without regard to case and

@@ -1,6 +1,6 @@
 // The simulated machine: one state object that every function of the sim
 // backend reads and changes, and that sim::Reset() replaces by a fresh one.
-// Internal to platform/sim/.
+// Internal to platform/sim/ (and the simulated test hooks).
 #pragma once
 
 #include <cstdint>
@@ -25,44 +25,51 @@ constexpr Dword kErrorDirectory = 267;
 constexpr Dword kErrorEnvvarNotFound = 203;
 constexpr Dword kErrorInvalidWindowHandle = 1400;
 constexpr Dword kErrorInvalidCursorHandle = 1402;
-constexpr Dword kErrorKeyDeleted = 1018;
 constexpr Dword kStillActive = 259;
 
-// ------------------------------------------------------------------ registry
+// A registry key or a file-system entry: a named node of a tree whose
+// children keep their creation order.
+template <typename Self>
+struct TreeNode {
+  std::string name;  // as created; roots carry "HKEY_..." or "C:"
+  Self* parent = nullptr;
+  std::vector<std::shared_ptr<Self>> children;
+
+  std::shared_ptr<Self> Child(const std::string& childName) const;
+  // The child of that name, created (with the given template) when missing.
+  std::shared_ptr<Self> AddChild(const std::string& childName, const Self& blank = Self());
+};
+
 struct Value {
   std::string name;
   Dword type = 0;
   std::string data;
 };
 
-struct Key {
-  std::string name;  // as created; the roots carry their HKEY_* name
-  Key* parent = nullptr;
+struct Key : TreeNode<Key> {
   int root = 0;  // index 0..6 of the predefined root the key lies below
-  std::vector<std::shared_ptr<Key>> children;  // creation order
-  std::vector<Value> values;                   // order of first write
-  bool deleted = false;
+  std::vector<Value> values;  // order of first write
+  bool denyWrites = false;
+
+  Value* FindValue(const std::string& valueName);
+  void Store(const std::string& valueName, Dword type, const std::string& data);
 };
 
-struct OpenKey {
-  std::shared_ptr<Key> key;
-  Dword access = 0;
-};
-
-// -------------------------------------------------------------- file system
-struct Node {
-  std::string name;  // "C:" for a drive root
-  Node* parent = nullptr;
+struct Node : TreeNode<Node> {
   bool folder = false;
   Dword attributes = 0;  // as stored; 0 reads as FILE_ATTRIBUTE_NORMAL
   std::string content;
-  std::vector<std::shared_ptr<Node>> children;  // creation order
   std::vector<std::string> listingOrder;
   bool locked = false;
   bool denyCreate = false;
   bool hideAttributes = false;
-  bool deleted = false;
 };
+
+// The attributes the platform reports for an entry.
+inline Dword ReportedAttributes(const Node& node) {
+  if (node.folder) return node.attributes | kFileAttributeDirectory;
+  return node.attributes == 0 ? kFileAttributeNormal : node.attributes;
+}
 
 struct OpenFile {
   std::shared_ptr<Node> node;
@@ -76,7 +83,6 @@ struct Find {
   std::size_t next = 1;  // the first entry went out with FindFirstFileA
 };
 
-// ---------------------------------------------------------------- processes
 struct ProgramEntry {
   std::string key;  // full path or bare name, as registered
   bool bare = false;
@@ -100,12 +106,14 @@ struct DialogChoice {
 };
 
 struct State {
+  State();
+
   Dword lastError = 0;
   std::map<std::string, int> calls;
+  std::intptr_t nextHandle = 0x100;  // handles and keys, 4 apart like the platform's
 
   std::shared_ptr<Key> roots[7];
-  std::map<HKey, OpenKey> keys;
-  std::set<std::string> deniedKeys;  // FoldedKeyPath of each key
+  std::map<HKey, std::pair<std::shared_ptr<Key>, Dword>> keys;  // open key: node, access
   std::vector<RegWrite> regWrites;
 
   std::map<char, std::shared_ptr<Node>> drives;  // by upper-case letter
@@ -113,16 +121,13 @@ struct State {
   std::map<Handle, OpenFile> files;
   std::map<Handle, Find> finds;
   int failFindNextAfter = -1;
-  int findNextSuccesses = 0;
 
   std::vector<std::pair<std::string, std::string>> environment;
   std::string modulePath = "C:\\Setup\\DravelinInstall.exe";
 
   std::vector<int> messageBoxAnswers;
-  std::size_t nextMessageBoxAnswer = 0;
   std::vector<MessageBoxCall> messageBoxes;
   std::vector<DialogChoice> dialogChoices;
-  std::size_t nextDialogChoice = 0;
   std::vector<DialogCall> dialogs;
   std::vector<ShellExecuteCall> shellExecutes;
   int pointer = kPointerDefault;
@@ -137,37 +142,34 @@ struct State {
   Dword nextProcessId = 0x1000;
   int processWaits = 0;
   int blockingProcessWaits = 0;
-  std::map<Hwnd, std::map<Dword, int>> windows;
-  std::set<Hwnd> liveWindows;
   std::vector<Message> messages;
+  std::map<Hwnd, std::map<Dword, int>> windows;  // live windows: messages received
   std::uint64_t cpuTime = 0;
-
-  std::intptr_t nextHandle = 0x100;  // handles and keys, 4 apart like the platform's
 };
 
 State& Machine();
 // Counts a call of the named platform function.
 void Count(const char* function);
-// Sets the last error and answers it (for "return Fail(code)").
-Dword SetError(Dword code);
+// Sets the last error; answers false, for "return Fail(code);".
+bool Fail(Dword code);
 std::intptr_t NewHandleValue();
 
 // Upper-cases ASCII and the letters of code page 1252, so that names compare
 // without regard to case as the registry and the file system compare them.
 std::string Fold(const std::string& text);
 bool SameName(const std::string& a, const std::string& b);
+// The parts of a path between separators; empty parts are dropped.
+std::vector<std::string> SplitPath(const std::string& path, char separator);
 
-// Registry helpers shared with the control functions.
-std::shared_ptr<Key> RootOf(HKey key);  // null unless a predefined root
-int RootIndex(HKey key);                // -1 unless a predefined root
-std::string KeyPath(const Key& key);    // "HKEY_LOCAL_MACHINE\SOFTWARE\X"
-std::string FoldedKeyPath(int root, const std::string& path);
-std::vector<std::string> SplitKeyPath(const std::string& path);
+// Registry: the predefined root's index 0..6, or -1.
+int RootIndex(HKey key);
+// The key below a predefined root, or null.
+std::shared_ptr<Key> FindKey(HKey root, const std::string& path);
+std::string KeyPath(const Key& key);  // "HKEY_LOCAL_MACHINE\SOFTWARE\X"
 
-// File system helpers shared with the control functions.
+// File system.
 struct Resolved {
-  Dword error = 0;        // 0: the path is well-formed and its parent exists
-  char drive = 0;
+  Dword error = 0;                 // 0: the path is well-formed and its parent exists
   std::vector<std::string> parts;  // components below the drive root
   std::shared_ptr<Node> parent;    // the folder that holds the last part
   std::shared_ptr<Node> node;      // the entry itself, when it exists
@@ -180,7 +182,25 @@ struct Resolved {
 std::optional<std::string> FullPath(const std::string& path);
 Resolved Resolve(const std::string& path);
 std::string NodePath(const Node& node);
+// The folder at a full path, created with every missing level (and drive).
 std::shared_ptr<Node> EnsureFolder(const std::string& path);
-bool HasWildcards(const std::string& text);
+
+template <typename Self>
+std::shared_ptr<Self> TreeNode<Self>::Child(const std::string& childName) const {
+  for (const auto& child : children) {
+    if (SameName(child->name, childName)) return child;
+  }
+  return nullptr;
+}
+
+template <typename Self>
+std::shared_ptr<Self> TreeNode<Self>::AddChild(const std::string& childName, const Self& blank) {
+  if (auto existing = Child(childName)) return existing;
+  auto child = std::make_shared<Self>(blank);
+  child->name = childName;
+  child->parent = static_cast<Self*>(this);
+  children.push_back(child);
+  return child;
+}
 
 }  // namespace platform::sim::detail

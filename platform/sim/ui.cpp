@@ -2,8 +2,6 @@
 // shell and the application-wide pointer answer from scripts and are logged.
 #include <cstring>
 
-#include "platform/platform.h"
-#include "platform/sim.h"
 #include "platform/sim/sim_state.h"
 
 namespace platform {
@@ -49,11 +47,12 @@ bool ShowFileDialog(OpenFileNameA* record, bool save) {
   if (record->structSize != kOpenFileNameSize || record->file == nullptr || record->maxFile == 0) {
     return false;  // CDERR_STRUCTSIZE / FNERR_INVALIDFILENAME
   }
-  if (m.nextDialogChoice >= m.dialogChoices.size()) {
+  if (m.dialogChoices.empty()) {
     ++m.unscriptedPrompts;
     return false;
   }
-  const DialogChoice choice = m.dialogChoices[m.nextDialogChoice++];
+  const DialogChoice choice = m.dialogChoices.front();
+  m.dialogChoices.erase(m.dialogChoices.begin());
   if (!choice.browseTo.empty()) {
     if (const auto full = FullPath(choice.browseTo)) m.currentDir = *full;
   }
@@ -85,11 +84,13 @@ int MessageBoxA(Hwnd owner, const std::string& text, const std::string& caption,
   Count("MessageBoxA");
   State& m = Machine();
   m.messageBoxes.push_back(sim::MessageBoxCall{owner, text, caption, style, m.pointer});
-  if (m.nextMessageBoxAnswer >= m.messageBoxAnswers.size()) {
+  if (m.messageBoxAnswers.empty()) {
     ++m.unscriptedPrompts;
     return kIdCancel;
   }
-  return m.messageBoxAnswers[m.nextMessageBoxAnswer++];
+  const int answer = m.messageBoxAnswers.front();
+  m.messageBoxAnswers.erase(m.messageBoxAnswers.begin());
+  return answer;
 }
 
 std::intptr_t ShellExecuteA(Hwnd window, const std::string& operation, const std::string& file,
@@ -115,15 +116,12 @@ bool SetApplicationPointer(int pointerCode) {
   Count("SetApplicationPointer");
   State& m = Machine();
   if (m.failPointer || (pointerCode != kPointerDefault && pointerCode != kPointerHourglass)) {
-    SetError(kErrorInvalidCursorHandle);
-    return false;
+    return Fail(kErrorInvalidCursorHandle);
   }
   m.pointer = pointerCode;
   m.pointerHistory.push_back(pointerCode);
   return true;
 }
-
-int ApplicationPointer() { return Machine().pointer; }
 
 namespace sim {
 

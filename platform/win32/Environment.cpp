@@ -19,7 +19,6 @@ std::string FormatMessageA(Dword code) {
   while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
     text.pop_back();
   }
-  if (text.empty()) text = "Fehler " + std::to_string(code);
   return text;
 }
 

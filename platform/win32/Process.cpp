@@ -1,6 +1,4 @@
-// Processes, waits, the message queue and the counting window (kernel32,
-// user32).
-#include <map>
+// Processes, waits and the message queue (kernel32, user32).
 #include <vector>
 
 #include "platform/win32/WinCommon.h"
@@ -8,9 +6,7 @@
 namespace platform {
 
 using win32::FromHandle;
-using win32::FromHwnd;
 using win32::ToHandle;
-using win32::ToHwnd;
 
 Dword StartupInfoSize() { return sizeof(STARTUPINFOA); }
 
@@ -69,76 +65,6 @@ int DispatchPendingMessages() {
     ++dispatched;
   }
   return dispatched;
-}
-
-void Sleep(Dword milliseconds) { ::Sleep(milliseconds); }
-
-bool GetProcessCpuTime(std::uint64_t* time100ns) {
-  FILETIME creation{}, exit{}, kernel{}, user{};
-  if (!::GetProcessTimes(::GetCurrentProcess(), &creation, &exit, &kernel, &user)) return false;
-  auto value = [](const FILETIME& t) {
-    return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-  };
-  if (time100ns != nullptr) *time100ns = value(kernel) + value(user);
-  return true;
-}
-
-namespace {
-
-constexpr char kCountingClass[] = "DravelinCountingWindow";
-
-// Per window, how many messages of each number it has received. Only the
-// thread that owns the windows touches it.
-std::map<HWND, std::map<UINT, int>>& Counts() {
-  static std::map<HWND, std::map<UINT, int>> counts;
-  return counts;
-}
-
-LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto& counts = Counts();
-  if (message == WM_NCDESTROY) {
-    counts.erase(window);
-  } else {
-    ++counts[window][message];
-  }
-  return ::DefWindowProcA(window, message, wParam, lParam);
-}
-
-bool RegisterCountingClass() {
-  static const bool registered = [] {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = CountingProc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.lpszClassName = kCountingClass;
-    return ::RegisterClassA(&wc) != 0;
-  }();
-  return registered;
-}
-
-}  // namespace
-
-Hwnd CreateCountingWindow() {
-  if (!RegisterCountingClass()) return 0;
-  // Created without WS_VISIBLE: never shown.
-  HWND window = ::CreateWindowExA(0, kCountingClass, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                                  nullptr, ::GetModuleHandleA(nullptr), nullptr);
-  if (window != nullptr) Counts()[window];
-  return FromHwnd(window);
-}
-
-int CountingWindowReceived(Hwnd window, Dword message) {
-  const auto& counts = Counts();
-  const auto w = counts.find(ToHwnd(window));
-  if (w == counts.end()) return 0;
-  const auto m = w->second.find(message);
-  return m == w->second.end() ? 0 : m->second;
-}
-
-bool DestroyWindow(Hwnd window) { return ::DestroyWindow(ToHwnd(window)) != FALSE; }
-
-bool PostMessageA(Hwnd window, Dword message, std::uintptr_t wParam, std::intptr_t lParam) {
-  return ::PostMessageA(ToHwnd(window), message, static_cast<WPARAM>(wParam),
-                        static_cast<LPARAM>(lParam)) != FALSE;
 }
 
 }  // namespace platform

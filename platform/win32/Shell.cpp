@@ -77,8 +77,6 @@ bool RunFileDialog(FileDialog dialog, OpenFileNameA* record) {
   return chosen;
 }
 
-int g_pointerCode = kPointerDefault;
-
 }  // namespace
 
 bool GetOpenFileNameA(OpenFileNameA* record) { return RunFileDialog(::GetOpenFileNameA, record); }
@@ -98,10 +96,7 @@ bool SetApplicationPointer(int pointerCode) {
   HCURSOR cursor = ::LoadCursorA(nullptr, shape);
   if (cursor == nullptr) return false;
   ::SetCursor(cursor);
-  g_pointerCode = pointerCode;
   return true;
 }
-
-int ApplicationPointer() { return g_pointerCode; }
 
 }  // namespace platform

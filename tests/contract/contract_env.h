@@ -20,10 +20,13 @@ std::string TempFolder();
 
 // A command line that starts the contract child program (see
 // contract_child.h) with these actions. Its program path lies in a folder
-// with a blank in its name and is quoted. The real backend copies this test
-// program there; the simulation registers the same child code as a scripted
-// program that keeps running for a few polls when the actions sleep.
-std::string ChildCommandLine(const std::string& actions);
+// with a blank in its name below the given folder and is quoted. The real
+// backend copies this test program there; the simulation registers the same
+// child code as a scripted program that keeps running for a few polls when
+// the actions sleep.
+std::string ChildCommandLine(const std::string& folder, const std::string& actions);
+// The child's program path for that folder.
+std::string ChildPath(const std::string& folder);
 
 // ---------------------------------------------------------------------------
 // Known differences between the backends, each with its reason. The cases
@@ -33,5 +36,21 @@ std::string ChildCommandLine(const std::string& actions);
 // opens the key itself). The simulation says kRegOpenedExistingKey; Wine 8
 // says kRegCreatedNewKey. Nothing in the installer reads the disposition.
 platform::Dword EmptySubkeyDisposition();
+
+// Whether FindFirstFileA applies the DOS rules of its name mask to "*." and
+// to a "?" at the end of a mask: on Windows "*." lists the names without a
+// dot, and "?" matches no character at a dot or at the end of a name (the
+// DOS_DOT and DOS_QM rules documented with FsRtlIsNameInExpression), so
+// "????" lists "ab" and "?" does not list ".". The simulation follows
+// Windows; Wine 8 matches these masks literally. The installer's masks
+// ("*", "*.*", "gs*") are not affected.
+bool DosMaskRules();
+
+// The error GetFileAttributesA reports for a file named with a closing
+// backslash ("C:\x.txt\"). Windows' file systems answer
+// STATUS_OBJECT_NAME_INVALID, ERROR_INVALID_NAME (123), which the simulation
+// reports; Wine 8 reports ERROR_PATH_NOT_FOUND (3). Both fail, which is all
+// the library relies on.
+platform::Dword FileWithClosingBackslashError();
 
 }  // namespace contract

@@ -7,24 +7,26 @@ namespace contract {
 
 namespace {
 constexpr char kTemp[] = "C:\\Users\\Contract\\Temp";
-constexpr char kChildPath[] = "C:\\Contract Child\\contract child.exe";
 }  // namespace
 
 void PrepareBackend() {
   platform::sim::Reset();
   platform::sim::AddFolder(kTemp);
   platform::sim::SetEnv("TEMP", std::string(kTemp));
+  platform::sim::AddKey(platform::kHkeyClassesRoot, "CLSID");  // there on every system
 }
 
 std::string TempFolder() { return kTemp; }
 
-std::string ChildCommandLine(const std::string& actions) {
+std::string ChildPath(const std::string& folder) { return folder + "\\Contract Child\\contract child.exe"; }
+
+std::string ChildCommandLine(const std::string& folder, const std::string& actions) {
   // A child that sleeps is still running at the first polls, as the real
   // one would be.
   const int waits = actions.find("sleep:") != std::string::npos ? 3 : 0;
-  platform::sim::AddFile(kChildPath, "MZ");
+  platform::sim::AddFile(ChildPath(folder), "MZ");
   platform::sim::AddProgram(
-      kChildPath,
+      ChildPath(folder),
       [](const std::string& commandLine) {
         const std::string marker = std::string(kChildSwitch) + " ";
         const std::size_t at = commandLine.find(marker);
@@ -32,9 +34,11 @@ std::string ChildCommandLine(const std::string& actions) {
                                                 : commandLine.substr(at + marker.size()));
       },
       waits);
-  return std::string("\"") + kChildPath + "\" " + kChildSwitch + " " + actions;
+  return "\"" + ChildPath(folder) + "\" " + kChildSwitch + " " + actions;
 }
 
 platform::Dword EmptySubkeyDisposition() { return platform::kRegOpenedExistingKey; }
+bool DosMaskRules() { return true; }
+platform::Dword FileWithClosingBackslashError() { return platform::kErrorInvalidName; }
 
 }  // namespace contract

@@ -14,37 +14,31 @@ std::string TempFolder() {
   return temp;
 }
 
-namespace {
+std::string ChildPath(const std::string& folder) { return folder + "\\Contract Child\\contract child.exe"; }
 
-// Copies this test program into a folder with a blank in its name, once.
-std::string ChildProgram() {
-  static const std::string path = [] {
+// Copies this test program into a folder with a blank in its name below the
+// case's folder, once per case.
+std::string ChildCommandLine(const std::string& folder, const std::string& actions) {
+  const std::string target = ChildPath(folder);
+  if (platform::GetFileAttributesA(target) == platform::kInvalidFileAttributes) {
     std::string self;
-    if (!platform::GetModuleFileNameA(&self)) return std::string();
-    const std::string folder = TempFolder() + "\\Contract Child";
-    (void)platform::CreateDirectoryA(folder);
-    const std::string target = folder + "\\contract child.exe";
+    (void)platform::GetModuleFileNameA(&self);
+    (void)platform::CreateDirectoryA(folder + "\\Contract Child");
     platform::UniqueHandle in(platform::CreateFileA(self, platform::kGenericRead,
                                                     platform::kFileShareRead, platform::kOpenExisting));
     platform::UniqueHandle out(
         platform::CreateFileA(target, platform::kGenericWrite, 0, platform::kCreateAlways));
-    if (!in.IsValid() || !out.IsValid()) return std::string();
     std::string chunk;
-    while (platform::ReadFile(in.Get(), &chunk, 1 << 20) && !chunk.empty()) {
-      if (!platform::WriteFile(out.Get(), chunk)) return std::string();
+    while (in.IsValid() && out.IsValid() && platform::ReadFile(in.Get(), &chunk, 1 << 20) &&
+           !chunk.empty() && platform::WriteFile(out.Get(), chunk)) {
     }
-    return target;
-  }();
-  return path;
-}
-
-}  // namespace
-
-std::string ChildCommandLine(const std::string& actions) {
-  return "\"" + ChildProgram() + "\" " + kChildSwitch + " " + actions;
+  }
+  return "\"" + target + "\" " + kChildSwitch + " " + actions;
 }
 
 // What Wine 8 reports (the key is opened, not created, all the same).
 platform::Dword EmptySubkeyDisposition() { return platform::kRegCreatedNewKey; }
+bool DosMaskRules() { return false; }
+platform::Dword FileWithClosingBackslashError() { return platform::kErrorPathNotFound; }
 
 }  // namespace contract

@@ -19,6 +19,7 @@ std::string Hex(const std::string& bytes) {
 namespace {
 
 int g_caseNumber = 0;
+constexpr char kContractKey[] = "Software\\DravelinContract";
 
 // Removes a folder with everything in it, through the platform calls.
 void RemoveTree(const std::string& folder) {
@@ -43,7 +44,7 @@ void Contract::SetUp() {
   const auto* info = testing::UnitTest::GetInstance()->current_test_info();
   const std::string name =
       std::string(info->test_suite_name()) + "." + info->name() + "-" + std::to_string(++g_caseNumber);
-  keyPath_ = "Software\\DravelinContract\\" + name;
+  keyPath_ = std::string(kContractKey) + "\\" + name;
   folder_ = TempFolder() + "\\DravelinContract-" + name;
   ASSERT_TRUE(platform::CreateDirectoryA(folder_))
       << folder_ << " error " << platform::GetLastError();
@@ -52,7 +53,14 @@ void Contract::SetUp() {
 
 void Contract::TearDown() {
   if (!savedDirectory_.empty()) (void)platform::SetCurrentDirectoryA(savedDirectory_);
-  if (!folder_.empty()) RemoveTree(folder_);
+  if (!folder_.empty()) {
+    RemoveTree(folder_);
+    EXPECT_EQ(platform::GetFileAttributesA(folder_), platform::kInvalidFileAttributes)
+        << "scratch folder left behind: " << folder_;
+  }
+  for (const platform::HKey root : {platform::kHkeyCurrentUser, platform::kHkeyLocalMachine}) {
+    EXPECT_TRUE(platform::DeleteKeyTree(root, kContractKey)) << "key left behind below " << root;
+  }
 }
 
 platform::UniqueKey Contract::CreateKey(platform::HKey root, const std::string& below) {

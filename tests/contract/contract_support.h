@@ -9,6 +9,7 @@
 
 #include "platform/owners.h"
 #include "platform/platform.h"
+#include "platform/testing/test_hooks.h"
 #include "tests/contract/contract_env.h"
 
 namespace contract {
@@ -25,7 +26,8 @@ inline std::string Bytes(const char* data, std::size_t size) { return std::strin
 std::string Hex(const std::string& bytes);
 
 // Every case gets a fresh backend, its own registry key below
-// Software\DravelinContract (per root) and its own scratch folder.
+// Software\DravelinContract (per root) and its own scratch folder. Both are
+// deleted after the case, whether it passed or failed.
 class Contract : public testing::Test {
  protected:
   void SetUp() override;
@@ -39,6 +41,9 @@ class Contract : public testing::Test {
 
   // Creates (or opens) the case's key, or a subkey of it, with all rights.
   platform::UniqueKey CreateKey(platform::HKey root, const std::string& below = {});
+  // A command line that starts the contract child (copied into the scratch
+  // folder, below a folder with a blank) with these actions.
+  std::string Child(const std::string& actions) const { return ChildCommandLine(folder_, actions); }
   void WriteFile(const std::string& path, const std::string& content);
 
  private:

@@ -304,15 +304,125 @@ TEST_F(FileContract, CodePages) {
   EXPECT_EQ(FromAnsi(""), u"");
   // Code page 850: the same umlauts as 437, but also the copyright sign.
   EXPECT_EQ(Hex(ToOem(u"\u00e4\u00f6\u00fc\u00df\u00a9")), Hex("\x84\x94\x81\xe1\xb8"));
+  EXPECT_EQ(Hex(ToOem(u"\u00c4\u00d6\u00dc\u20ac")), Hex("\x8e\x99\x9a?")) << "850 has no euro sign";
+  EXPECT_EQ(Hex(ToAnsi(u"\u0100\U0001F600x")), Hex("???x")) << "one '?' per UTF-16 unit";
+  // Every byte of 1252 comes back unchanged, the five it leaves undefined
+  // as the control characters of the same number.
+  std::string all;
+  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+  const std::u16string text = FromAnsi(all);
+  ASSERT_EQ(text.size(), 256u);
+  EXPECT_EQ(text[0x81], u'\u0081');
+  EXPECT_EQ(text[0x9F], u'\u0178');
+  EXPECT_EQ(Hex(ToAnsi(text)), Hex(all));
 }
 
 TEST_F(FileContract, ErrorTexts) {
   const std::string text = FormatMessageA(kErrorFileNotFound);
-  EXPECT_FALSE(text.empty());
   ASSERT_FALSE(text.empty());
   EXPECT_NE(text.back(), '\n') << text;
   EXPECT_NE(text.back(), '\r') << text;
-  EXPECT_EQ(FormatMessageA(0x2000abcdu), "Fehler 536914893");
+  EXPECT_EQ(FormatMessageA(0x2000abcdu), "") << "a code the system has no text for";
+}
+
+// The listing's name masks in the platform's matching rules.
+TEST_F(FileContract, ListingMasks) {
+  for (const char* name : {"a.exe", "b.EXE", "noext", "x.exe.bak", "v1.2.exe", "ab"}) {
+    WriteFile(InFolder(name), "");
+  }
+  const std::vector<std::string> every = {".", "..", "a.exe", "ab", "b.EXE", "noext", "v1.2.exe", "x.exe.bak"};
+  struct Case {
+    const char* mask;
+    std::vector<std::string> names;    // sorted
+    std::vector<std::string> literal;  // where DosMaskRules() is false: sorted
+  } cases[] = {
+      {"*", every, every},
+      {"*.*", every, every},                                     // names without a dot too
+      {"*.exe", {"a.exe", "b.EXE", "v1.2.exe"}, {"a.exe", "b.EXE", "v1.2.exe"}},  // "*" stops at the last dot
+      {"*.", {".", "..", "ab", "noext"}, every},                 // names without an extension
+      {"?", {}, {"."}},                                          // "?" matches no dot
+      {"??", {"ab"}, {"..", "ab"}},                              // and also nothing at the end
+      {"????", {"ab"}, {}},
+      {"a?", {"ab"}, {"ab"}},
+      {"?.exe", {"a.exe", "b.EXE"}, {"a.exe", "b.EXE"}},
+      {"NOEXT", {"noext"}, {"noext"}},
+      {"*.bak", {"x.exe.bak"}, {"x.exe.bak"}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SortedNames(List(InFolder(c.mask))), DosMaskRules() ? c.names : c.literal) << c.mask;
+  }
+}
+
+TEST_F(FileContract, ListingFailures) {
+  FindDataA data;
+  data.fileName = "sentinel";
+  struct Case {
+    std::string pattern;
+    Dword error;
+  } cases[] = {
+      {Folder().substr(0, 3), kErrorFileNotFound},  // a bare root: no name to match
+      {"Q:\\*", kErrorPathNotFound},                 // no such drive
+  };
+  for (const Case& c : cases) {
+    SetLastError(kSentinel);
+    EXPECT_EQ(FindFirstFileA(c.pattern, &data), kInvalidHandle) << c.pattern;
+    EXPECT_EQ(GetLastError(), c.error) << c.pattern;
+  }
+  EXPECT_EQ(data.fileName, "sentinel");
+}
+
+// The current directory keeps the spelling it was given; a bare drive
+// letter of the current drive keeps it too.
+TEST_F(FileContract, CurrentDirectoryForms) {
+  ASSERT_TRUE(CreateDirectoryA(InFolder("Sub")));
+  WriteFile(InFolder("f.txt"), "x");
+  std::string lower = Folder();
+  for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  std::string current;
+  ASSERT_TRUE(SetCurrentDirectoryA(lower));
+  ASSERT_TRUE(GetCurrentDirectoryA(&current));
+  EXPECT_EQ(current, lower);
+  ASSERT_TRUE(SetCurrentDirectoryA("Sub\\..\\Sub"));
+  ASSERT_TRUE(GetCurrentDirectoryA(&current));
+  EXPECT_EQ(current, lower + "\\Sub");
+  ASSERT_TRUE(SetCurrentDirectoryA(Folder().substr(0, 2)));
+  ASSERT_TRUE(GetCurrentDirectoryA(&current));
+  EXPECT_EQ(current, lower + "\\Sub") << "the current drive stays where it is";
+
+  SetLastError(kSentinel);
+  EXPECT_FALSE(SetCurrentDirectoryA(InFolder("f.txt")));
+  EXPECT_EQ(GetLastError(), 267u);  // ERROR_DIRECTORY
+  SetLastError(kSentinel);
+  EXPECT_FALSE(SetCurrentDirectoryA(InFolder("none\\x")));
+  EXPECT_EQ(GetLastError(), static_cast<Dword>(kErrorPathNotFound));
+}
+
+// An open file without delete sharing can't be deleted; a handle opened for
+// writing can't read; a file path with a closing backslash is no name.
+TEST_F(FileContract, OpenFilesAndNames) {
+  const std::string path = InFolder("f.txt");
+  WriteFile(path, "old content");
+  {
+    UniqueHandle file(CreateFileA(path, kGenericWrite, 0, kCreateAlways));
+    ASSERT_TRUE(file.IsValid());
+    ASSERT_TRUE(platform::WriteFile(file.Get(), "new"));
+    SetLastError(kSentinel);
+    EXPECT_FALSE(DeleteFileA(path));
+    EXPECT_EQ(GetLastError(), static_cast<Dword>(kErrorSharingViolation));
+    std::string read = "sentinel";
+    SetLastError(kSentinel);
+    EXPECT_FALSE(ReadFile(file.Get(), &read, 10));
+    EXPECT_EQ(GetLastError(), static_cast<Dword>(kErrorAccessDenied));
+  }
+  std::uint64_t length = kSentinel;
+  EXPECT_TRUE(GetFileLengthA(path, &length));
+  EXPECT_EQ(length, 3u);
+  SetLastError(kSentinel);
+  EXPECT_EQ(GetFileAttributesA(path + "\\"), kInvalidFileAttributes);
+  EXPECT_EQ(GetLastError(), FileWithClosingBackslashError());
+  EXPECT_FALSE(GetFileLengthA(InFolder("*.txt"), &length));
+  ASSERT_TRUE(SetFileAttributesA(path, kFileAttributeReadonly));
+  EXPECT_TRUE(GetFileLengthA(path, &length)) << "read-only files have a length too";
 }
 
 }  // namespace

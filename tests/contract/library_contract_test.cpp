@@ -127,7 +127,7 @@ TEST_F(LibraryContract, RunAndWaitMissingProgram) {
 
 TEST_F(LibraryContract, RunAndWaitQuotedPathAndExitCode) {
   // A non-zero exit code still counts as run.
-  EXPECT_TRUE(StdTask::RunAndWait(U(ChildCommandLine("touch:" + InFolder("ran") + ";exit:7")), true));
+  EXPECT_TRUE(StdTask::RunAndWait(U(Child("touch:" + InFolder("ran") + ";exit:7")), true));
   EXPECT_NE(GetFileAttributesA(InFolder("ran")), kInvalidFileAttributes);
 }
 
@@ -140,7 +140,7 @@ TEST_F(LibraryContract, RunAndWaitDispatchesMessages) {
   // while the child ran.
   const std::string actions = "post:" + std::to_string(window) + ":" +
                               std::to_string(kWmUser + 4) + ";sleep:1000;touch:" + InFolder("done");
-  EXPECT_TRUE(StdTask::RunAndWait(U(ChildCommandLine(actions)), true));
+  EXPECT_TRUE(StdTask::RunAndWait(U(Child(actions)), true));
   EXPECT_NE(GetFileAttributesA(InFolder("done")), kInvalidFileAttributes) << "the child has ended";
   EXPECT_EQ(CountingWindowReceived(window, kWmUser + 3), 1);
   EXPECT_EQ(CountingWindowReceived(window, kWmUser + 4), 1);

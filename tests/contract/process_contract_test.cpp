@@ -1,4 +1,5 @@
 // Processes, waits, the message queue, the pointer and the process times.
+#include "tests/contract/contract_child.h"
 #include "tests/contract/contract_support.h"
 
 namespace contract {
@@ -27,9 +28,33 @@ TEST_F(ProcessContract, MissingProgram) {
   EXPECT_FALSE(Start("dravelin-no-such-program", &info));
 }
 
+// An unquoted program path with blanks and without ".exe": the prefixes
+// ending at a blank are tried in turn, ".exe" appended.
+TEST_F(ProcessContract, UnquotedPathWithBlanks) {
+  (void)Child("exit:5");  // copies the child program
+  std::string path = ChildPath(Folder());
+  path.erase(path.size() - 4);
+  ProcessInformation info;
+  ASSERT_TRUE(Start(path + " " + kChildSwitch + " exit:4", &info)) << "error " << GetLastError();
+  ProcessHandles handles(info);
+  EXPECT_EQ(WaitForSingleObject(handles.process(), 30000), kWaitObject0);
+  Dword code = kSentinel;
+  ASSERT_TRUE(GetExitCodeProcess(handles.process(), &code));
+  EXPECT_EQ(code, 4u);
+}
+
+// A file that is no program.
+TEST_F(ProcessContract, NoProgram) {
+  WriteFile(InFolder("plain.exe"), "plain text, no program");
+  ProcessInformation info;
+  SetLastError(kSentinel);
+  EXPECT_FALSE(Start("\"" + InFolder("plain.exe") + "\"", &info));
+  EXPECT_EQ(GetLastError(), 193u);  // ERROR_BAD_EXE_FORMAT
+}
+
 TEST_F(ProcessContract, ExitCodeOfChild) {
   ProcessInformation info;
-  ASSERT_TRUE(Start(ChildCommandLine("touch:" + InFolder("ran") + ";exit:3"), &info))
+  ASSERT_TRUE(Start(Child("touch:" + InFolder("ran") + ";exit:3"), &info))
       << "error " << GetLastError();
   ProcessHandles handles(info);
   EXPECT_NE(info.processId, 0u);
@@ -43,7 +68,7 @@ TEST_F(ProcessContract, ExitCodeOfChild) {
 
 TEST_F(ProcessContract, PollWhileRunning) {
   ProcessInformation info;
-  ASSERT_TRUE(Start(ChildCommandLine("sleep:1500"), &info));
+  ASSERT_TRUE(Start(Child("sleep:1500"), &info));
   ProcessHandles handles(info);
   EXPECT_EQ(WaitForSingleObject(handles.process(), 0), kWaitTimeout);
   Dword code = kSentinel;
@@ -58,7 +83,7 @@ TEST_F(ProcessContract, MessageWaitWakesOnInput) {
   const Hwnd window = CreateCountingWindow();
   ASSERT_NE(window, 0);
   ProcessInformation info;
-  ASSERT_TRUE(Start(ChildCommandLine("sleep:1500"), &info));
+  ASSERT_TRUE(Start(Child("sleep:1500"), &info));
   ProcessHandles handles(info);
   ASSERT_TRUE(PostMessageA(window, kWmUser + 7, 1, 2));
   EXPECT_EQ(MsgWaitForMultipleObjects(handles.process(), 10000, kQsAllInput), kWaitObject0 + 1);
@@ -85,7 +110,6 @@ TEST_F(ProcessContract, CountingWindow) {
 }
 
 TEST_F(ProcessContract, ApplicationPointer) {
-  EXPECT_EQ(ApplicationPointer(), kPointerDefault);
   EXPECT_TRUE(SetApplicationPointer(kPointerHourglass));
   EXPECT_EQ(ApplicationPointer(), kPointerHourglass);
   EXPECT_FALSE(SetApplicationPointer(5)) << "no such pointer";

@@ -265,5 +265,84 @@ TEST_F(RegContract, CloseKey) {
   EXPECT_EQ(RegCloseKey(key), kErrorSuccess);
 }
 
+// Spellings of a subkey path: case does not count, a closing "\" and runs
+// of "\" are empty levels, "/" is part of a name, and a leading "\" is
+// accepted below HKEY_CLASSES_ROOT only.
+TEST_F(RegContract, SubkeyPathForms) {
+  constexpr Long kErrorBadPathname = 161;
+  UniqueKey created = CreateKey(kHkeyCurrentUser, "Sub\\Key");
+  std::string upper = KeyPath();
+  for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  struct Case {
+    HKey root;
+    std::string path;
+    Long result;
+  } cases[] = {
+      {kHkeyCurrentUser, KeyPath() + "\\Sub\\Key", kErrorSuccess},
+      {kHkeyCurrentUser, upper + "\\SUB\\key", kErrorSuccess},
+      {kHkeyCurrentUser, KeyPath() + "\\Sub\\Key\\\\", kErrorSuccess},
+      {kHkeyCurrentUser, KeyPath() + "\\Sub\\\\Key", kErrorSuccess},
+      {kHkeyCurrentUser, "\\" + KeyPath(), kErrorBadPathname},
+      {kHkeyClassesRoot, "\\CLSID", kErrorSuccess},
+      {kHkeyCurrentUser, KeyPath() + "/Sub", kErrorFileNotFound},
+      {RootKey(static_cast<std::int32_t>(0x80000007u)), "Software", kErrorInvalidHandle},
+  };
+  for (const Case& c : cases) {
+    HKey key = static_cast<HKey>(kSentinel);
+    EXPECT_EQ(RegOpenKeyExA(c.root, c.path, 0, kKeyQueryValue, &key), c.result) << c.path;
+    if (c.result == kErrorSuccess) {
+      EXPECT_EQ(RegCloseKey(key), kErrorSuccess) << c.path;
+    } else {
+      EXPECT_EQ(key, static_cast<HKey>(kSentinel)) << "out-key changed on failure: " << c.path;
+    }
+  }
+}
+
+// The empty subkey of a predefined root opens the root itself; closing a
+// root succeeds, closing a key twice or the null key fails.
+TEST_F(RegContract, EmptySubkeyOfRootAndClosing) {
+  HKey key = static_cast<HKey>(kSentinel);
+  ASSERT_EQ(RegOpenKeyExA(kHkeyLocalMachine, "", 0, kKeyQueryValue, &key), kErrorSuccess);
+  EXPECT_EQ(key, kHkeyLocalMachine);
+  EXPECT_EQ(RegCloseKey(kHkeyLocalMachine), kErrorSuccess);
+
+  UniqueKey parent = CreateKey(kHkeyCurrentUser);
+  HKey again = 0;
+  ASSERT_EQ(RegOpenKeyExA(parent.Get(), "", 0, kKeyQueryValue, &again), kErrorSuccess);
+  EXPECT_NE(again, parent.Get()) << "a key's empty subkey is a new handle";
+  EXPECT_EQ(RegCloseKey(again), kErrorSuccess);
+  EXPECT_EQ(RegCloseKey(again), kErrorInvalidHandle);
+  EXPECT_EQ(RegCloseKey(0), kErrorInvalidHandle);
+}
+
+// Creating below a key needs no rights on the handle of its parent.
+TEST_F(RegContract, CreateBelowAReadOnlyHandle) {
+  UniqueKey created = CreateKey(kHkeyCurrentUser);
+  UniqueKey parent;
+  ASSERT_EQ(RegOpenKeyExA(kHkeyCurrentUser, KeyPath(), 0, kKeyQueryValue, parent.Receive()),
+            kErrorSuccess);
+  UniqueKey child;
+  Dword disposition = kSentinel;
+  EXPECT_EQ(RegCreateKeyExA(parent.Get(), "Vendor\\Product", 0, kKeyAll, child.Receive(), &disposition),
+            kErrorSuccess);
+  EXPECT_EQ(disposition, kRegCreatedNewKey);
+}
+
+// A key opened for setting values only can't be read; value names ignore
+// case when written, and the first spelling stays.
+TEST_F(RegContract, QueryNeedsQueryAccess) {
+  UniqueKey key = CreateKey(kHkeyCurrentUser);
+  SET_REG_VALUE(key.Get(), "Value", kRegBinary, "ab", 2);
+  SET_REG_VALUE(key.Get(), "VALUE", kRegBinary, "cd", 2);
+  EXPECT_REG_VALUE(key.Get(), "value", kRegBinary, "cd");
+  UniqueKey writer;
+  ASSERT_EQ(RegOpenKeyExA(kHkeyCurrentUser, KeyPath(), 0, kKeySetValue, writer.Receive()), kErrorSuccess);
+  EXPECT_EQ(Query(writer.Get(), "Value", kNoBuffer).rc, kErrorAccessDenied);
+  // Binary data read into a bigger buffer gets no NUL.
+  QueryResult more = Query(key.Get(), "Value", 4);
+  EXPECT_EQ(more.rc, kErrorSuccess);
+  EXPECT_EQ(Hex(more.buffer), Hex("cd\xbd\xbd\xbd"));
+}
+
 }  // namespace
 }  // namespace contract

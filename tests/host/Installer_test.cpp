@@ -11,6 +11,8 @@
 #include "platform/platform.h"
 #include "platform/sim.h"
 #include "tests/host/installer_fixture.h"
+#include "platform/testing/test_hooks.h"
+#include "tests/host/ui_constants.h"
 
 namespace installer_test {
 namespace {
@@ -18,6 +20,11 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using platform::kHkeyLocalMachine;
+using host_test::kMbIconError;
+
+constexpr platform::Dword kWarning = host_test::kMbOk | host_test::kMbIconExclamation;
+constexpr platform::Dword kQuestion = host_test::kMbYesNoCancel | host_test::kMbIconQuestion;
+constexpr platform::Dword kYesNoQuestion = host_test::kMbYesNo | host_test::kMbIconQuestion;
 
 std::string Sz(const std::string& text) { return text + '\0'; }
 std::string Dw(std::uint32_t v) {
@@ -122,8 +129,6 @@ TEST_F(InstallerRun, FirstInstallationWithoutRedMon) {
   EXPECT_TRUE(sim::FolderExistsAt("c:\\Daten\\PDF"));
   EXPECT_EQ(sim::FileContent("C:\\Setup Files\\Merovast.cmd").value_or("<missing>"),
             PrintScript(kGhostscript, programFolder));
-  EXPECT_EQ(sim::OpenKeyCount(), 0);
-  EXPECT_EQ(sim::OpenHandleCount(), 0);
 }
 
 TEST_F(InstallerRun, MonitorPresentRunsNoSetupAndSecondRunStops) {
@@ -140,7 +145,7 @@ TEST_F(InstallerRun, MonitorPresentRunsNoSetupAndSecondRunStops) {
   const std::size_t writes = sim::RegWrites().size();
   ASSERT_EQ(Run(), 0);
   ASSERT_EQ(sim::MessageBoxes().size(), 1u);
-  ExpectBox(0, kExistingText, 48);
+  ExpectBox(0, kExistingText, kWarning);
   EXPECT_EQ(sim::DumpFiles(), files);
   EXPECT_EQ(sim::DumpRegistry(), registry);
   EXPECT_EQ(sim::RegWrites().size(), writes);
@@ -171,16 +176,16 @@ struct EarlyEnd {
 
 TEST_F(InstallerRun, EarlyEndsChangeNothing) {
   const std::vector<EarlyEnd> cases = {
-      {"question cancelled", true, {platform::kIdCancel}, true, {{kQuestionText, 35}}, 0, 0},
+      {"question cancelled", true, {platform::kIdCancel}, true, {{kQuestionText, kQuestion}}, 0, 0},
       {"no, no", true, {platform::kIdNo, platform::kIdNo}, true,
-       {{kQuestionText, 35}, {kDownloadText, 36}}, 0, 0},
+       {{kQuestionText, kQuestion}, {kDownloadText, kYesNoQuestion}}, 0, 0},
       {"no, yes: download page", true, {platform::kIdNo, platform::kIdYes}, true,
-       {{kQuestionText, 35}, {kDownloadText, 36}}, 1, 0},
-      {"monitor still missing", false, {platform::kIdOk}, false, {{kMonitorText, 48}}, 0, 1},
+       {{kQuestionText, kQuestion}, {kDownloadText, kYesNoQuestion}}, 1, 0},
+      {"monitor still missing", false, {platform::kIdOk}, false, {{kMonitorText, kWarning}}, 0, 1},
   };
   for (const EarlyEnd& c : cases) {
     SCOPED_TRACE(c.name);
-    SetUp();
+    NextRun();
     setupRegisters = c.setupRegisters;
     SetMonitor(kRedirected, "RedMon35.dll");  // fails the lower-case signature
     if (c.removeGhostscript) sim::RemovePath(kGhostscript);
@@ -223,11 +228,20 @@ TEST_F(InstallerRun, AccessScriptFailureIsReportedAndKeepsThePort) {
             "Die Datei c:\\Daten\\PDF\\PDFCacls.cmd konnte nicht geschrieben werden:\n"
             "The system cannot find the path specified.\n\nDie Installation wurde abgebrochen.");
   EXPECT_EQ(box.caption, kTitle);
-  EXPECT_EQ(box.style, 16u);
-  EXPECT_EQ(box.pointer, platform::kPointerHourglass);
+  EXPECT_EQ(box.style, host_test::kMbOk | kMbIconError);
   ExpectWrites(PortWrites(kRedirected, "C:\\Setup Files\\Merovast.cmd"));
   EXPECT_EQ(sim::Processes().size(), 1u);  // the RedMon set-up only
-  EXPECT_EQ(sim::OpenHandleCount(), 0);
+}
+
+// After an unhandled file failure the busy pointer stays until the process
+// ends: the error report appears under it and nothing switches it back.
+TEST_F(InstallerRun, BusyPointerStaysAfterAFileFailure) {
+  sim::DenyCreateIn("C:\\Setup Files");
+  EXPECT_EQ(Run(), 1);
+  ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+  EXPECT_EQ(sim::MessageBoxes()[0].pointer, platform::kPointerHourglass);
+  EXPECT_THAT(sim::PointerHistory(), ElementsAre(platform::kPointerHourglass));
+  EXPECT_EQ(platform::ApplicationPointer(), platform::kPointerHourglass);
 }
 
 TEST_F(InstallerRun, PrintScriptFailureIsReported) {
@@ -237,7 +251,7 @@ TEST_F(InstallerRun, PrintScriptFailureIsReported) {
   EXPECT_EQ(sim::MessageBoxes()[0].text,
             "Die Datei C:\\Setup Files\\Merovast.cmd konnte nicht geschrieben werden:\n"
             "Access is denied.\n\nDie Installation wurde abgebrochen.");
-  EXPECT_EQ(sim::MessageBoxes()[0].style, 16u);
+  EXPECT_EQ(sim::MessageBoxes()[0].style, host_test::kMbOk | kMbIconError);
   EXPECT_EQ(accessScript, kAccessScript);
   EXPECT_FALSE(sim::FileExistsAt("C:\\Setup Files\\Merovast.cmd"));
   EXPECT_EQ(sim::Processes().size(), 2u);  // no printer installation
@@ -251,7 +265,7 @@ TEST_F(InstallerRun, PointerFailureIsReported) {
   EXPECT_THAT(sim::MessageBoxes()[0].text,
               ::testing::StartsWith("Die Installation wurde wegen eines Systemfehlers "
                                     "abgebrochen:\n"));
-  EXPECT_EQ(sim::MessageBoxes()[0].style, 16u);
+  EXPECT_EQ(sim::MessageBoxes()[0].style, host_test::kMbOk | kMbIconError);
   EXPECT_TRUE(sim::RegWrites().empty());
 }
 
@@ -267,8 +281,8 @@ TEST_F(InstallerRun, DialogChoiceBecomesTheGhostscriptPath) {
   ASSERT_EQ(Run(), 0);
 
   ASSERT_EQ(sim::MessageBoxes().size(), 2u);
-  ExpectBox(0, kQuestionText, 35);
-  ExpectBox(1, kQuestionText, 35);
+  ExpectBox(0, kQuestionText, kQuestion);
+  ExpectBox(1, kQuestionText, kQuestion);
   ASSERT_EQ(sim::Dialogs().size(), 2u);
   for (const auto& dialog : sim::Dialogs()) {
     EXPECT_FALSE(dialog.save);
@@ -300,7 +314,9 @@ TEST_F(InstallerRun, WithoutProgramFilesTheDialogPathIsUsedWhole) {
 
 // ------------------------------------------------ Ghostscript search
 
-TEST(FindGhostscript, WinnerRule) {
+using FindGhostscript = host_test::SimTest;
+
+TEST_F(FindGhostscript, WinnerRule) {
   const std::string gs = kProgramFiles + "\\gs\\";
   const std::string gsAlt = kProgramFiles + "\\Ghostscript\\";
   const std::string bin = "\\bin\\gswin32c.exe";
@@ -330,7 +346,7 @@ TEST(FindGhostscript, WinnerRule) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    sim::Reset();
+    NextCase();
     sim::SetEnv("ProgramFiles", kProgramFiles);
     for (const auto& f : c.files) sim::AddFile(f);
     for (const auto& h : c.hidden) {
@@ -341,8 +357,7 @@ TEST(FindGhostscript, WinnerRule) {
   }
 }
 
-TEST(FindGhostscript, ProbesOnlyCandidates) {
-  sim::Reset();
+TEST_F(FindGhostscript, ProbesOnlyCandidates) {
   sim::SetEnv("ProgramFiles", kProgramFiles);
   sim::AddFolder(kProgramFiles + "\\gs\\gsview");
   sim::AddFolder(kProgramFiles + "\\gs\\other");
@@ -354,7 +369,9 @@ TEST(FindGhostscript, ProbesOnlyCandidates) {
 
 // ------------------------------------------------ port monitor
 
-TEST(FindRedirectionMonitor, NamesAndSignature) {
+using FindRedirectionMonitor = host_test::SimTest;
+
+TEST_F(FindRedirectionMonitor, NamesAndSignature) {
   struct Case {
     const char* name;
     std::string english, german;  // driver values; "-" for no key
@@ -371,7 +388,7 @@ TEST(FindRedirectionMonitor, NamesAndSignature) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    sim::Reset();
+    NextCase();
     if (c.english != "-") SetMonitor(kRedirected, c.english);
     if (c.german != "-") SetMonitor(kGerman, c.german);
     EXPECT_EQ(platform::ToAnsi(Module1::FindRedirectionMonitor()), c.expected);
@@ -381,7 +398,7 @@ TEST(FindRedirectionMonitor, NamesAndSignature) {
 TEST_F(InstallerRun, SetupCommandIsQuotedBelowTheProgramFolder) {
   for (const std::string folder : {"C:\\Setup Files\\", "D:\\"}) {
     SCOPED_TRACE(folder);
-    SetUp();
+    NextRun();
     sim::AddDrive("D:");
     SetProgramFolder(folder);
     ASSERT_EQ(Run(), 0);
@@ -396,7 +413,6 @@ TEST_F(InstallerRun, SetupCommandIsQuotedBelowTheProgramFolder) {
 // ------------------------------------------------ print script bytes
 
 TEST_F(InstallerRun, PrintScriptPathsInCmdTerms) {
-  SetUp();
   sim::SetEnv("ProgramFiles", "C:\\Programme f\xfcr 100%");
   const std::string gsPath = "C:\\Programme f\xfcr 100%\\gs\\gs9\\bin\\gswin32c.exe";
   sim::AddFile(gsPath);

@@ -12,16 +12,20 @@
 
 #include "platform/platform.h"
 #include "platform/sim.h"
+#include "tests/host/sim_fixture.h"
+#include "tests/host/ui_constants.h"
 
 namespace {
 
 namespace sim = platform::sim;
 using namespace std::string_literals;
+using namespace host_test;
 
-class FileDialogTest : public ::testing::Test {
+// The open dialog's flags.
+constexpr platform::Dword kOpenFlags = kOfnFileMustExist | kOfnPathMustExist | kOfnHideReadonly;
+
+class FileDialogTest : public host_test::SimTest {
  protected:
-  void SetUp() override { sim::Reset(); }
-
   // Shows the dialog with the installer's arguments but the given ones.
   static std::u16string Show(std::u16string& folder, const std::u16string& filterSpec = u"#exe",
                              std::int16_t mode = 0,
@@ -58,7 +62,7 @@ TEST_F(FileDialogTest, FilterListFromSpecification) {
        "Tandrel-Dateien\0*.tdrl\0Crestel Baum-Dateien\0*.tree\0Crestel-Dateien\0*.crestel\0\0"s},
   };
   for (const auto& c : cases) {
-    sim::Reset();
+    NextCase();
     sim::QueueDialogChoice(std::nullopt);
     std::u16string folder = u"C:\\";
     Show(folder, c.filterSpec);
@@ -85,7 +89,7 @@ TEST_F(FileDialogTest, FileBufferHoldsProposedName) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE("name of " + std::to_string(c.name.size()) + " characters");
-    sim::Reset();
+    NextCase();
     sim::QueueDialogChoice(std::nullopt);
     std::u16string folder;
     Show(folder, u"#exe", 0, c.name);
@@ -102,10 +106,14 @@ TEST_F(FileDialogTest, ModeChoosesDialogAndFlags) {
     std::int16_t mode;
     bool save;
     platform::Dword flags;
-  } cases[] = {{0, false, 0x1804}, {1, true, 0x806}, {2, true, 0x804}, {5, true, 0}, {-1, true, 0}};
+  } cases[] = {{0, false, kOpenFlags},
+                 {1, true, kOfnOverwritePrompt | kOfnPathMustExist | kOfnHideReadonly},
+                 {2, true, kOfnPathMustExist | kOfnHideReadonly},
+                 {5, true, 0},
+                 {-1, true, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE("mode " + std::to_string(c.mode));
-    sim::Reset();
+    NextCase();
     sim::QueueDialogChoice(std::nullopt);
     std::u16string folder;
     Show(folder, u"#exe", c.mode);
@@ -131,7 +139,7 @@ TEST_F(FileDialogTest, RecordOfTheInstallersCall) {
   EXPECT_FALSE(call.initialDirNull);
   EXPECT_EQ(call.initialDir, "C:\\Programme\\");
   EXPECT_EQ(call.defExt, "exe");
-  EXPECT_EQ(call.flags, 0x1804u);
+  EXPECT_EQ(call.flags, kOpenFlags);
   EXPECT_TRUE(call.fileTitleNull);
   EXPECT_EQ(call.custData, 0);
   EXPECT_TRUE(call.hookNull);
@@ -162,7 +170,7 @@ TEST_F(FileDialogTest, SplitsChoiceIntoFolderAndName) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.chosen);
-    sim::Reset();
+    NextCase();
     sim::QueueDialogChoice(c.chosen);
     std::u16string folder = c.folderIn;
     const std::u16string result = Show(folder);
@@ -184,7 +192,7 @@ TEST_F(FileDialogTest, CancelAndFailureLeaveFolder) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    sim::Reset();
+    NextCase();
     sim::QueueDialogChoice(c.choice);
     std::u16string folder = c.folder;
     EXPECT_EQ(Show(folder), u"");
@@ -195,7 +203,7 @@ TEST_F(FileDialogTest, CancelAndFailureLeaveFolder) {
 TEST_F(FileDialogTest, CurrentDirectoryIsPutBack) {
   for (const bool choose : {true, false}) {
     SCOPED_TRACE(choose ? "chosen" : "cancelled");
-    sim::Reset();
+    NextCase();
     sim::AddFolder("C:\\Work");
     sim::AddDrive("D:");
     sim::AddFile("D:\\Other\\a.exe");

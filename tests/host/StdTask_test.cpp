@@ -9,15 +9,14 @@
 
 #include "platform/platform.h"
 #include "platform/sim.h"
+#include "platform/testing/test_hooks.h"
+#include "tests/host/sim_fixture.h"
 
 namespace {
 
 namespace sim = platform::sim;
 
-class RunAndWaitTest : public ::testing::Test {
- protected:
-  void SetUp() override { sim::Reset(); }
-};
+using RunAndWaitTest = host_test::SimTest;
 
 struct StartCase {
   const char* what;
@@ -40,7 +39,7 @@ TEST_F(RunAndWaitTest, StartsTheCommandLineAsGiven) {
   };
   for (const StartCase& c : cases) {
     SCOPED_TRACE(c.what);
-    sim::Reset();
+    NextCase();
     if (c.fileAt != nullptr) sim::AddFile(c.fileAt);
     std::vector<std::string> seen;
     sim::AddProgram(c.registeredAs, [&seen](const std::string& line) {
@@ -61,7 +60,6 @@ TEST_F(RunAndWaitTest, StartsTheCommandLineAsGiven) {
     EXPECT_EQ(call.startupFlags, platform::kStartfUseShowWindow);
     EXPECT_EQ(call.showWindow, c.show ? platform::kSwShowNormal : platform::kSwHide);
     EXPECT_TRUE(call.started);
-    EXPECT_EQ(sim::OpenHandleCount(), 0);
   }
 }
 
@@ -71,13 +69,11 @@ TEST_F(RunAndWaitTest, MissingProgramAnswersFalseAtOnce) {
   EXPECT_FALSE(sim::Processes()[0].started);
   EXPECT_EQ(sim::ProcessWaits(), 0);
   EXPECT_TRUE(sim::MessageBoxes().empty()) << sim::MessageBoxes()[0].text;
-  EXPECT_EQ(sim::OpenHandleCount(), 0);
 }
 
 TEST_F(RunAndWaitTest, ExitCodeDoesNotMatter) {
   sim::AddProgram("failing", [](const std::string&) { return platform::Dword{3}; }, 2);
   EXPECT_TRUE(StdTask::RunAndWait(u"failing.exe /x", true));
-  EXPECT_EQ(sim::OpenHandleCount(), 0);
 }
 
 TEST_F(RunAndWaitTest, EndedChildCostsOnePoll) {
@@ -92,12 +88,11 @@ TEST_F(RunAndWaitTest, EndedChildCostsOnePoll) {
 TEST_F(RunAndWaitTest, RunningChildIsWaitedForWithoutPolling) {
   for (const int waits : {1, 5, 1000}) {
     SCOPED_TRACE("child ending after " + std::to_string(waits) + " timed-out waits");
-    sim::Reset();
+    NextCase();
     sim::AddProgram("slow", [](const std::string&) { return platform::Dword{0}; }, waits);
     EXPECT_TRUE(StdTask::RunAndWait(u"slow -x", true));
     EXPECT_GE(sim::BlockingProcessWaits(), 1);
     EXPECT_LE(sim::ProcessWaits(), 3);
-    EXPECT_EQ(sim::OpenHandleCount(), 0);
   }
 }
 

@@ -12,6 +12,7 @@
 #include "installer/Module1.h"
 #include "platform/platform.h"
 #include "platform/sim.h"
+#include "tests/host/sim_fixture.h"
 
 namespace installer_test {
 
@@ -58,10 +59,20 @@ inline void SetMonitor(const std::string& key, const std::string& driver) {
   sim::SetValue(platform::kHkeyLocalMachine, key, "Driver", platform::kRegSz, driver + '\0');
 }
 
-class InstallerRun : public ::testing::Test {
+class InstallerRun : public host_test::SimTest {
  protected:
   void SetUp() override {
-    sim::Reset();
+    SimTest::SetUp();
+    Prepare();
+  }
+
+  // A fresh machine set up as for every run, for the next case of a table.
+  void NextRun() {
+    NextCase();
+    Prepare();
+  }
+
+  void Prepare() {
     sim::SetEnv("ProgramFiles", kProgramFiles);
     SetProgramFolder("C:\\Setup Files\\");
     sim::AddFile(kGhostscript, "gs");

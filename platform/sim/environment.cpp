@@ -1,0 +1,49 @@
+// The simulated process environment: variables and the module path.
+#include <algorithm>
+
+#include "platform/sim/sim_state.h"
+
+namespace platform {
+
+using namespace sim::detail;
+
+namespace {
+auto FindVariable(const std::string& name) {
+  auto& env = Machine().environment;
+  return std::find_if(env.begin(), env.end(),
+                      [&](const auto& entry) { return SameName(entry.first, name); });
+}
+}  // namespace
+
+bool GetEnvironmentVariableA(const std::string& name, std::string* value) {
+  Count("GetEnvironmentVariableA");
+  const auto it = FindVariable(name);
+  if (name.empty() || it == Machine().environment.end()) return Fail(kErrorEnvvarNotFound);
+  *value = it->second;
+  return true;
+}
+
+bool SetEnvironmentVariableA(const std::string& name, const char* value) {
+  Count("SetEnvironmentVariableA");
+  // A "=" may only lead the name (as in the per-drive "=C:" entries).
+  if (name.empty() || name.find('=', 1) != std::string::npos) return Fail(kErrorInvalidParameter);
+  sim::SetEnv(name, value == nullptr ? std::nullopt : std::optional<std::string>(value));
+  return true;
+}
+
+bool GetModuleFileNameA(std::string* path) {
+  Count("GetModuleFileNameA");
+  *path = Machine().modulePath;
+  return true;
+}
+
+void sim::SetEnv(const std::string& name, std::optional<std::string> value) {
+  auto& env = Machine().environment;
+  const auto it = FindVariable(name);
+  if (it != env.end()) env.erase(it);
+  if (value) env.emplace_back(name, *value);
+}
+
+void sim::SetModulePath(const std::string& path) { Machine().modulePath = path; }
+
+}  // namespace platform

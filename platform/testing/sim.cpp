@@ -1,0 +1,62 @@
+// The test hooks on the simulated platform.
+#include <algorithm>
+
+#include "platform/sim/sim_state.h"
+#include "platform/testing/test_hooks.h"
+
+namespace platform {
+
+using namespace sim::detail;
+
+void Sleep(Dword /*milliseconds*/) { Count("Sleep"); }
+
+bool GetProcessCpuTime(std::uint64_t* time100ns) {
+  // One scheduler tick (15.625 ms) more at every call.
+  *time100ns = Machine().cpuTime += 156250;
+  return true;
+}
+
+Hwnd CreateCountingWindow() {
+  const Hwnd window = 0x10000 + NewHandleValue();
+  Machine().windows[window];
+  return window;
+}
+
+int CountingWindowReceived(Hwnd window, Dword message) {
+  const auto& windows = Machine().windows;
+  const auto it = windows.find(window);
+  if (it == windows.end()) return 0;
+  const auto count = it->second.find(message);
+  return count == it->second.end() ? 0 : count->second;
+}
+
+bool DestroyWindow(Hwnd window) {
+  State& m = Machine();
+  if (m.windows.erase(window) == 0) return Fail(kErrorInvalidWindowHandle);
+  // Messages still queued for the window go with it.
+  std::vector<Message> kept;
+  for (const Message& message : m.messages) {
+    if (message.window != window) kept.push_back(message);
+  }
+  m.messages = kept;
+  return true;
+}
+
+bool PostMessageA(Hwnd window, Dword message, std::uintptr_t /*wParam*/, std::intptr_t /*lParam*/) {
+  // Window 0 posts to the thread's queue; any other must be a live window.
+  if (window != 0 && Machine().windows.count(window) == 0) return Fail(kErrorInvalidWindowHandle);
+  Machine().messages.push_back(Message{window, message});
+  return true;
+}
+
+bool DeleteKeyTree(HKey root, const std::string& path) {
+  const auto key = FindKey(root, path);
+  if (!key || key->parent == nullptr) return !key;
+  auto& siblings = key->parent->children;
+  siblings.erase(std::find(siblings.begin(), siblings.end(), key));
+  return true;
+}
+
+int ApplicationPointer() { return Machine().pointer; }
+
+}  // namespace platform

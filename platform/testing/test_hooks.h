@@ -1,0 +1,39 @@
+// Calls that only tests and benchmarks make: sleeping, the process's
+// processor time, a hidden window that counts the messages it receives,
+// posting messages, deleting registry keys, and reading the application
+// pointer back. Both backends
+// implement them in the library platform_testing, which the product does not
+// link.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+constexpr Dword kWmUser = 0x0400;
+
+void Sleep(Dword milliseconds);
+// User plus kernel processor time of this process so far, in 100 ns units.
+[[nodiscard]] bool GetProcessCpuTime(std::uint64_t* time100ns);
+
+// A hidden window of this thread whose window procedure counts the messages
+// it receives. 0 on failure.
+[[nodiscard]] Hwnd CreateCountingWindow();
+// How many messages with this number the counting window has received.
+[[nodiscard]] int CountingWindowReceived(Hwnd window, Dword message);
+bool DestroyWindow(Hwnd window);
+[[nodiscard]] bool PostMessageA(Hwnd window, Dword message, std::uintptr_t wParam,
+                                std::intptr_t lParam);
+
+// Deletes a registry key with everything below it. False when it could not
+// be deleted (a missing key counts as deleted).
+bool DeleteKeyTree(HKey root, const std::string& path);
+
+// The application-wide pointer as it is now: kPointerDefault,
+// kPointerHourglass, or -1 for any other pointer.
+[[nodiscard]] int ApplicationPointer();
+
+}  // namespace platform
