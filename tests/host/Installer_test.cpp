@@ -27,10 +27,6 @@ constexpr platform::Dword kQuestion = host_test::kMbYesNoCancel | host_test::kMb
 constexpr platform::Dword kYesNoQuestion = host_test::kMbYesNo | host_test::kMbIconQuestion;
 
 std::string Sz(const std::string& text) { return text + '\0'; }
-std::string Dw(std::uint32_t v) {
-  return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
-          static_cast<char>((v >> 16) & 0xFF), static_cast<char>(v >> 24)};
-}
 
 struct Write {
   std::string key, name;
@@ -50,38 +46,18 @@ void ExpectWrites(const std::vector<Write>& expected) {
   }
 }
 
-std::vector<Write> PortWrites(const std::string& monitorKey, const std::string& command) {
-  const std::string port = monitorKey + "\\Ports\\Dravelin:";
-  using platform::kRegDword;
-  using platform::kRegSz;
-  return {{port, "Description", kRegSz, Sz("Drucken in die PDF")},
-          {port, "Command", kRegSz, Sz(command)},
-          {port, "Arguments", kRegSz, Sz("")},
-          {port, "Printer", kRegSz, Sz("")},
-          {port, "Output", kRegDword, Dw(0)},
-          {port, "ShowWindow", kRegDword, Dw(2)},
-          {port, "RunUser", kRegDword, Dw(1)},
-          {port, "Delay", kRegDword, Dw(300)},
-          {port, "LogFileUse", kRegDword, Dw(0)},
-          {port, "LogFileName", kRegSz, Sz("")},
-          {port, "LogFileDebug", kRegDword, Dw(0)},
-          {port, "PrintError", kRegDword, Dw(0)}};
+std::vector<Write> Writes(const std::string& key, const std::vector<test_data::Value>& values) {
+  std::vector<Write> writes;
+  for (const test_data::Value& v : values) writes.push_back({key, v.name, v.type, v.data});
+  return writes;
 }
 
-std::string PrinterData() {
-  std::string block("\x02\x05\x30\x02\x01\x0B\x00\x00\x00\x48\xE8\x01\x00\x00\x00\x00"
-                    "\x2C\x01\x00\x00\x64\x00\x58\x02\x00\x00\x00\x00\x00\x00\x00\x00"
-                    "\x00\x00\x00\x00\x00\x00\x10\x00\x62\xE8\xC3\xB3\x00",
-                    45);
-  block.resize(560, '\0');
-  return block;
+std::vector<Write> PortWrites(const std::string& monitorKey, const std::string& programFolder) {
+  return Writes(monitorKey + "\\Ports\\Dravelin:", test_data::PortValues(programFolder));
 }
 
 std::vector<Write> DriverDataWrites() {
-  const std::string key = kPrinterKey + "\\PrinterDriverData";
-  return {{key, "Protocol", platform::kRegDword, Dw(16)},
-          {key, "PrinterDataSize", platform::kRegDword, Dw(560)},
-          {key, "PrinterData", platform::kRegBinary, PrinterData()}};
+  return Writes(kPrinterKey + "\\PrinterDriverData", test_data::DriverDataValues());
 }
 
 std::string RundllLine(const std::string& programFolder) {
@@ -93,7 +69,7 @@ void ExpectBox(std::size_t index, const std::string& text, platform::Dword style
   ASSERT_LT(index, sim::MessageBoxes().size());
   const auto& box = sim::MessageBoxes()[index];
   EXPECT_EQ(box.text, text);
-  EXPECT_EQ(box.caption, kTitle);
+  EXPECT_EQ(box.caption, Message("title"));
   EXPECT_EQ(box.style, style);
   EXPECT_EQ(box.owner, 0);
   EXPECT_EQ(box.pointer, platform::kPointerDefault) << "box shown under the busy pointer";
@@ -120,11 +96,11 @@ TEST_F(InstallerRun, FirstInstallationWithoutRedMon) {
 
   // The port, then the driver data (the scripted set-up program writes its
   // monitor key through the simulation's control, which is not logged).
-  std::vector<Write> writes = PortWrites(kRedirected, "C:\\Setup Files\\Merovast.cmd");
+  std::vector<Write> writes = PortWrites(kRedirected, "C:\\Setup Files\\");
   for (const Write& w : DriverDataWrites()) writes.push_back(w);
   ExpectWrites(writes);
 
-  EXPECT_EQ(accessScript, kAccessScript);
+  EXPECT_EQ(accessScript, test_data::AccessScript());
   EXPECT_FALSE(sim::FileExistsAt("c:\\Daten\\PDF\\PDFCacls.cmd"));
   EXPECT_TRUE(sim::FolderExistsAt("c:\\Daten\\PDF"));
   EXPECT_EQ(sim::FileContent("C:\\Setup Files\\Merovast.cmd").value_or("<missing>"),
@@ -145,7 +121,7 @@ TEST_F(InstallerRun, MonitorPresentRunsNoSetupAndSecondRunStops) {
   const std::size_t writes = sim::RegWrites().size();
   ASSERT_EQ(Run(), 0);
   ASSERT_EQ(sim::MessageBoxes().size(), 1u);
-  ExpectBox(0, kExistingText, kWarning);
+  ExpectBox(0, Message("existing"), kWarning);
   EXPECT_EQ(sim::DumpFiles(), files);
   EXPECT_EQ(sim::DumpRegistry(), registry);
   EXPECT_EQ(sim::RegWrites().size(), writes);
@@ -176,12 +152,12 @@ struct EarlyEnd {
 
 TEST_F(InstallerRun, EarlyEndsChangeNothing) {
   const std::vector<EarlyEnd> cases = {
-      {"question cancelled", true, {platform::kIdCancel}, true, {{kQuestionText, kQuestion}}, 0, 0},
+      {"question cancelled", true, {platform::kIdCancel}, true, {{Message("question"), kQuestion}}, 0, 0},
       {"no, no", true, {platform::kIdNo, platform::kIdNo}, true,
-       {{kQuestionText, kQuestion}, {kDownloadText, kYesNoQuestion}}, 0, 0},
+       {{Message("question"), kQuestion}, {Message("download"), kYesNoQuestion}}, 0, 0},
       {"no, yes: download page", true, {platform::kIdNo, platform::kIdYes}, true,
-       {{kQuestionText, kQuestion}, {kDownloadText, kYesNoQuestion}}, 1, 0},
-      {"monitor still missing", false, {platform::kIdOk}, false, {{kMonitorText, kWarning}}, 0, 1},
+       {{Message("question"), kQuestion}, {Message("download"), kYesNoQuestion}}, 1, 0},
+      {"monitor still missing", false, {platform::kIdOk}, false, {{Message("monitor"), kWarning}}, 0, 1},
   };
   for (const EarlyEnd& c : cases) {
     SCOPED_TRACE(c.name);
@@ -227,9 +203,9 @@ TEST_F(InstallerRun, AccessScriptFailureIsReportedAndKeepsThePort) {
   EXPECT_EQ(box.text,
             "Die Datei c:\\Daten\\PDF\\PDFCacls.cmd konnte nicht geschrieben werden:\n"
             "The system cannot find the path specified.\n\nDie Installation wurde abgebrochen.");
-  EXPECT_EQ(box.caption, kTitle);
+  EXPECT_EQ(box.caption, Message("title"));
   EXPECT_EQ(box.style, host_test::kMbOk | kMbIconError);
-  ExpectWrites(PortWrites(kRedirected, "C:\\Setup Files\\Merovast.cmd"));
+  ExpectWrites(PortWrites(kRedirected, "C:\\Setup Files\\"));
   EXPECT_EQ(sim::Processes().size(), 1u);  // the RedMon set-up only
 }
 
@@ -252,10 +228,10 @@ TEST_F(InstallerRun, PrintScriptFailureIsReported) {
             "Die Datei C:\\Setup Files\\Merovast.cmd konnte nicht geschrieben werden:\n"
             "Access is denied.\n\nDie Installation wurde abgebrochen.");
   EXPECT_EQ(sim::MessageBoxes()[0].style, host_test::kMbOk | kMbIconError);
-  EXPECT_EQ(accessScript, kAccessScript);
+  EXPECT_EQ(accessScript, test_data::AccessScript());
   EXPECT_FALSE(sim::FileExistsAt("C:\\Setup Files\\Merovast.cmd"));
   EXPECT_EQ(sim::Processes().size(), 2u);  // no printer installation
-  ExpectWrites(PortWrites(kRedirected, "C:\\Setup Files\\Merovast.cmd"));
+  ExpectWrites(PortWrites(kRedirected, "C:\\Setup Files\\"));
 }
 
 TEST_F(InstallerRun, PointerFailureIsReported) {
@@ -281,8 +257,8 @@ TEST_F(InstallerRun, DialogChoiceBecomesTheGhostscriptPath) {
   ASSERT_EQ(Run(), 0);
 
   ASSERT_EQ(sim::MessageBoxes().size(), 2u);
-  ExpectBox(0, kQuestionText, kQuestion);
-  ExpectBox(1, kQuestionText, kQuestion);
+  ExpectBox(0, Message("question"), kQuestion);
+  ExpectBox(1, Message("question"), kQuestion);
   ASSERT_EQ(sim::Dialogs().size(), 2u);
   for (const auto& dialog : sim::Dialogs()) {
     EXPECT_FALSE(dialog.save);

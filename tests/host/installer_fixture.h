@@ -13,10 +13,13 @@
 #include "platform/platform.h"
 #include "platform/sim.h"
 #include "tests/host/sim_fixture.h"
+#include "tests/support/test_data.h"
 
 namespace installer_test {
 
 namespace sim = platform::sim;
+using test_data::Message;
+using test_data::PrintScript;
 
 inline const std::string kProgramFiles = "C:\\Program Files";
 inline const std::string kGhostscript = "C:\\Program Files\\gs\\gs9.50\\bin\\gswin32c.exe";
@@ -25,34 +28,7 @@ inline const std::string kRedirected = kMonitors + "\\Redirected Port";
 inline const std::string kGerman = kMonitors + "\\Umgeleiteter Anschlu\xdf";
 inline const std::string kPrinterKey =
     "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\DUR-Orarudi";
-inline const std::string kTitle = "Installation DUR-Orarudi";
 inline const std::string kHklm = "HKEY_LOCAL_MACHINE\\";
-
-inline const std::string kExistingText =
-    "Der DUR-Orarudi ist bereits installiert.\n\n"
-    "Vor einer neuen Installation m\xfcssen Sie ihn in der Systemsteuerung manuell entfernen!";
-inline const std::string kQuestionText =
-    "Das Programm 'Ghostscript' wurde nicht gefunden.\n\nIst dieses Programm bereits installiert?";
-inline const std::string kDownloadText =
-    "Bitte laden und installieren Sie Ghostscript, bevor Sie\n"
-    "die Installation des PDF-Druckers fortsetzen.\n\n"
-    "Ghostscript ist kostenlos und wird f\xfcr die Erzeugung\n"
-    "von PDF-Dateien ben\xf6tigt.\n\n"
-    "M\xf6" "chten Sie Ghostscript jetzt laden?";
-inline const std::string kMonitorText =
-    "Die Druckeranschlu\xdf-Umleitung (Redmon) wurde nicht korrekt installiert.";
-
-inline const std::string kAccessScript =
-    "cacls \"c:\\Daten\\PDF\" /E /P Jeder:F >NUL 2>NUL:\r\n"
-    "cacls \"c:\\Daten\\PDF\" /E /P Everyone:F >NUL 2>NUL:\r\n";
-
-// The print script for a Ghostscript path and a program folder, as bytes.
-inline std::string PrintScript(const std::string& ghostscript, const std::string& programFolder) {
-  return "@echo off\r\nset file=c:\\Daten\\PDF\\print.pdf\r\n\"" + ghostscript + "\" @\"" +
-         programFolder +
-         "printer\\Merovast.rsp\" -sOutputFile=\"%file%\" -c save pop .setpdfwrite -f -\r\n\"" +
-         programFolder + "Dravelin.exe\"\r\n";
-}
 
 // A monitor key with its "Driver" value (stored with its NUL).
 inline void SetMonitor(const std::string& key, const std::string& driver) {

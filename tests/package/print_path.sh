@@ -65,15 +65,13 @@ else
   # cmd reads batch files in the OEM code page; "%" in paths doubled.
   oem=$(wine_run cmd /c chcp 2>/dev/null | tr -dc '0-9')
   [ "${oem:-0}" = 0 ] && oem=437   # no console here: the OEM code page of Wine's en-US
-  python3 - "$progdir/Merovast.cmd" "$oem" "$winfolder" <<'PY'
+  python3 - "$progdir/Merovast.cmd" "$oem" "$winfolder" "$here/../data/print_script.txt" <<'PY'
 import sys
-path, oem, folder = sys.argv[1], sys.argv[2], sys.argv[3]
+path, oem, folder, template = sys.argv[1:5]
 gs = r"C:\Program Files\gs\gs10.00\bin\gswin32c.exe"
 d = lambda s: s.replace("%", "%%")
-lines = ["@echo off",
-         r"set file=c:\Daten\PDF\print.pdf",
-         '"' + d(gs) + '" @"' + d(folder + "printer\\") + 'Merovast.rsp" -sOutputFile="%file%" -c save pop .setpdfwrite -f -',
-         '"' + d(folder) + "Dravelin" + '.exe"']
+lines = [l.replace("{ghostscript}", d(gs)).replace("{program}", d(folder))
+         for l in open(template, encoding="utf-8").read().splitlines() if l and not l.startswith("#")]
 open(path, "wb").write("".join(l + "\r\n" for l in lines).encode("cp" + oem))
 PY
 fi
