@@ -9,7 +9,8 @@
 // 0x80000006 (any other unknown handle: kErrorInvalidHandle), case-insensitive
 // file and key names, wildcard listings that return "." and ".." for
 // subfolders and hidden and system entries, and code page 1252 as ANSI code
-// page (850 as OEM code page).
+// page (850 as OEM code page). The contract suite (tests/contract) runs the
+// same cases on the simulation and on the real platform.
 #pragma once
 
 #include <cstdint>

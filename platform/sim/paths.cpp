@@ -1,6 +1,6 @@
 // Path resolution in the simulated file system, as GetFullPathName and the
-// file functions resolve paths: drives, the current directory (and the
-// per-drive ones), "." and "..", invalid names.
+// file functions resolve paths: drives, the current directory, "." and "..",
+// invalid names.
 #include <algorithm>
 #include <cctype>
 
@@ -17,18 +17,11 @@ char DriveOf(const std::string& fullPath) {
 }
 
 // The current directory of a drive: the process's own on the current drive,
-// else the environment's "=X:" entry, as the platform keeps it, else the root.
+// else the root. (The per-drive "=X:" variables that cmd passes on are not
+// simulated.)
 std::string DriveCurrentDir(char drive) {
-  const State& m = Machine();
-  if (DriveOf(m.currentDir) == DriveOf(std::string(1, drive))) return m.currentDir;
-  const std::string name = std::string("=") + drive + ":";
-  for (const auto& entry : m.environment) {
-    if (SameName(entry.first, name) && entry.second.size() >= 3 && entry.second[1] == ':' &&
-        DriveOf(entry.second) == DriveOf(name.substr(1))) {
-      return entry.second;
-    }
-  }
-  return std::string(1, drive) + ":\\";
+  const std::string& current = Machine().currentDir;
+  return DriveOf(current) == DriveOf(std::string(1, drive)) ? current : std::string(1, drive) + ":\\";
 }
 
 bool HasInvalidCharacters(const std::string& part) {

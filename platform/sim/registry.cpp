@@ -52,21 +52,9 @@ using namespace sim::detail;
 
 namespace {
 
-// Rights that change a key: KEY_SET_VALUE, KEY_CREATE_SUB_KEY,
-// KEY_CREATE_LINK, DELETE, WRITE_DAC, WRITE_OWNER, MAXIMUM_ALLOWED,
-// GENERIC_ALL and GENERIC_WRITE.
-constexpr Dword kWriteRights = 0x2 | 0x4 | 0x20 | 0x10000 | 0x40000 | 0x80000 | 0x02000000 |
-                               0x10000000 | 0x40000000;
-
-bool HasRight(Dword granted, Dword right) {
-  // GENERIC_ALL and MAXIMUM_ALLOWED grant everything; GENERIC_READ maps to
-  // KEY_READ (query, enumerate, notify), GENERIC_WRITE to KEY_WRITE (set
-  // value, create subkey).
-  if ((granted & (0x10000000 | 0x02000000)) != 0) return true;
-  if ((granted & 0x80000000u) != 0) granted |= 0x19;
-  if ((granted & 0x40000000u) != 0) granted |= 0x6;
-  return (granted & right) == right;
-}
+// The key rights that change a key: KEY_SET_VALUE, KEY_CREATE_SUB_KEY and
+// KEY_CREATE_LINK. (The generic and standard rights are not simulated.)
+constexpr Dword kWriteRights = 0x2 | 0x4 | 0x20;
 
 // The key a handle stands for, with the rights it was opened with (a
 // predefined root grants everything).
@@ -144,7 +132,7 @@ Long RegQueryValueExA(HKey key, const std::string& valueName, Dword* type, std::
   std::shared_ptr<Key> current;
   Dword granted = 0;
   if (const Long status = KeyOfHandle(key, &current, &granted)) return status;
-  if (!HasRight(granted, kKeyQueryValue)) return kErrorAccessDenied;
+  if ((granted & kKeyQueryValue) == 0) return kErrorAccessDenied;
   const Value* value = current->FindValue(valueName);
   if (value == nullptr) return kErrorFileNotFound;
   const auto stored = static_cast<Dword>(value->data.size());
@@ -170,7 +158,7 @@ Long RegSetValueExA(HKey key, const std::string& valueName, Dword type, const st
   std::shared_ptr<Key> current;
   Dword granted = 0;
   if (const Long status = KeyOfHandle(key, &current, &granted)) return status;
-  if (!HasRight(granted, kKeySetValue) || current->denyWrites) return kErrorAccessDenied;
+  if ((granted & kKeySetValue) == 0 || current->denyWrites) return kErrorAccessDenied;
   if (data == nullptr && size != 0) return 998;  // ERROR_NOACCESS
   // The platform counts a forgotten NUL of a string in: when the byte after
   // the given size is a NUL and the last given byte is not, it is stored too.
