@@ -250,7 +250,6 @@ struct FindDataA {
 bool FindClose(Handle find);
 
 [[nodiscard]] bool CreateDirectoryA(const std::string& path);
-[[nodiscard]] bool RemoveDirectoryA(const std::string& path);
 [[nodiscard]] bool DeleteFileA(const std::string& path);
 // CreateFileA without security attributes, template or flags other than
 // FILE_ATTRIBUTE_NORMAL. kInvalidHandle on failure.
@@ -258,8 +257,6 @@ bool FindClose(Handle find);
                                  Dword disposition);
 // Writes all bytes; false when not all of them were written.
 [[nodiscard]] bool WriteFile(Handle file, const std::string& bytes);
-// Reads up to maxBytes; false on failure. Empty *bytes at the end of the file.
-[[nodiscard]] bool ReadFile(Handle file, std::string* bytes, Dword maxBytes);
 
 [[nodiscard]] bool GetCurrentDirectoryA(std::string* path);
 // Also changes the current drive when given a bare drive ("D:").
@@ -270,8 +267,6 @@ bool FindClose(Handle find);
 
 // False when the variable is not set.
 [[nodiscard]] bool GetEnvironmentVariableA(const std::string& name, std::string* value);
-// A null value removes the variable.
-bool SetEnvironmentVariableA(const std::string& name, const char* value);
 // The full path of this process's executable file.
 [[nodiscard]] bool GetModuleFileNameA(std::string* path);
 

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "platform/sim/sim_state.h"
+#include "platform/testing/test_hooks.h"
 
 namespace platform {
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/sim/sim_state.h"
+#include "platform/testing/test_hooks.h"
 
 namespace platform {
 

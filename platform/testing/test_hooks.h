@@ -1,9 +1,11 @@
 // Calls that only tests and benchmarks make: sleeping, the process's
 // processor time, a hidden window that counts the messages it receives,
-// posting messages, deleting registry keys, and reading the application
-// pointer back. Both backends
-// implement them in the library platform_testing, which the product does not
-// link.
+// posting messages, reading files, removing folders, setting environment
+// variables, deleting registry keys, and reading the application pointer
+// back. The win32 backend implements them in the library platform_testing,
+// which the product does not link; the simulation, which only tests link,
+// keeps the ones that act on its file system and environment beside the
+// product's calls.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +29,12 @@ void Sleep(Dword milliseconds);
 bool DestroyWindow(Hwnd window);
 [[nodiscard]] bool PostMessageA(Hwnd window, Dword message, std::uintptr_t wParam,
                                 std::intptr_t lParam);
+
+// Reads up to maxBytes; false on failure. Empty *bytes at the end of the file.
+[[nodiscard]] bool ReadFile(Handle file, std::string* bytes, Dword maxBytes);
+[[nodiscard]] bool RemoveDirectoryA(const std::string& path);
+// A null value removes the variable.
+bool SetEnvironmentVariableA(const std::string& name, const char* value);
 
 // Deletes a registry key with everything below it. False when it could not
 // be deleted (a missing key counts as deleted).

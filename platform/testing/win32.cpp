@@ -7,6 +7,7 @@
 namespace platform {
 
 using win32::FromHwnd;
+using win32::ToHandle;
 using win32::ToHwnd;
 
 void Sleep(Dword milliseconds) { ::Sleep(milliseconds); }
@@ -18,6 +19,21 @@ bool GetProcessCpuTime(std::uint64_t* time100ns) {
     return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
   };
   *time100ns = value(kernel) + value(user);
+  return true;
+}
+
+bool RemoveDirectoryA(const std::string& path) { return ::RemoveDirectoryA(path.c_str()) != FALSE; }
+
+bool SetEnvironmentVariableA(const std::string& name, const char* value) {
+  return ::SetEnvironmentVariableA(name.c_str(), value) != FALSE;
+}
+
+bool ReadFile(Handle file, std::string* bytes, Dword maxBytes) {
+  std::string buffer(maxBytes, '\0');
+  DWORD read = 0;
+  if (!::ReadFile(ToHandle(file), buffer.data(), maxBytes, &read, nullptr)) return false;
+  buffer.resize(read);
+  if (bytes != nullptr) *bytes = std::move(buffer);
   return true;
 }
 

@@ -43,10 +43,6 @@ bool GetEnvironmentVariableA(const std::string& name, std::string* value) {
   return false;
 }
 
-bool SetEnvironmentVariableA(const std::string& name, const char* value) {
-  return ::SetEnvironmentVariableA(name.c_str(), value) != FALSE;
-}
-
 bool GetModuleFileNameA(std::string* path) {
   // A buffer that is too small gets a truncated name and its full size back.
   for (DWORD size = MAX_PATH; size <= 32768 * 2; size *= 2) {

@@ -57,8 +57,6 @@ bool CreateDirectoryA(const std::string& path) {
   return ::CreateDirectoryA(path.c_str(), nullptr) != FALSE;
 }
 
-bool RemoveDirectoryA(const std::string& path) { return ::RemoveDirectoryA(path.c_str()) != FALSE; }
-
 bool DeleteFileA(const std::string& path) { return ::DeleteFileA(path.c_str()) != FALSE; }
 
 Handle CreateFileA(const std::string& path, Dword access, Dword share, Dword disposition) {
@@ -77,15 +75,6 @@ bool WriteFile(Handle file, const std::string& bytes) {
     if (written == 0) return false;
     done += written;
   }
-  return true;
-}
-
-bool ReadFile(Handle file, std::string* bytes, Dword maxBytes) {
-  std::string buffer(maxBytes, '\0');
-  DWORD read = 0;
-  if (!::ReadFile(ToHandle(file), buffer.data(), maxBytes, &read, nullptr)) return false;
-  buffer.resize(read);
-  if (bytes != nullptr) *bytes = std::move(buffer);
   return true;
 }
 
