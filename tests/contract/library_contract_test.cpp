@@ -100,11 +100,11 @@ TEST_F(LibraryContract, FileTests) {
 
   const std::int32_t folder = StdModul::GetAttrSafe(U(Folder()));
   EXPECT_GT(folder, 0);
-  EXPECT_NE(folder & 16, 0);
+  EXPECT_NE(folder & kFileAttributeDirectory, 0u);
   EXPECT_EQ(StdModul::GetAttrSafe(U(Folder() + "\\.")), -1);
   EXPECT_EQ(StdModul::GetAttrSafe(U(Folder() + "\\..")), -1);
   EXPECT_EQ(StdModul::GetAttrSafe(U(InFolder("missing"))), -1);
-  EXPECT_EQ(StdModul::GetAttrSafe(U(InFolder("file.exe"))) & 16, 0);
+  EXPECT_EQ(StdModul::GetAttrSafe(U(InFolder("file.exe"))) & kFileAttributeDirectory, 0u);
 }
 
 TEST_F(LibraryContract, MakeDirTreeAndKillFile) {

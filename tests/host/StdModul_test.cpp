@@ -205,10 +205,11 @@ using GetAttrSafe = SimFixture;
 TEST_F(GetAttrSafe, AttributesOrMinusOne) {
   sim::AddFolder("C:\\Data");
   sim::AddFile("C:\\Data\\a.txt", "x", platform::kFileAttributeArchive | platform::kFileAttributeHidden);
-  EXPECT_EQ(StdModul::GetAttrSafe(u"C:\\Data\\a.txt"), 0x22);
+  EXPECT_EQ(StdModul::GetAttrSafe(u"C:\\Data\\a.txt"),
+            static_cast<std::int32_t>(platform::kFileAttributeArchive | platform::kFileAttributeHidden));
   const std::int32_t folder = StdModul::GetAttrSafe(u"C:\\Data");
   EXPECT_GT(folder, 0);
-  EXPECT_NE(folder & 0x10, 0) << folder;
+  EXPECT_NE(folder & platform::kFileAttributeDirectory, 0u) << folder;
   EXPECT_EQ(StdModul::GetAttrSafe(u"C:\\Data\\missing"), -1);
   sim::HideAttributes("C:\\Data\\a.txt");
   EXPECT_EQ(StdModul::GetAttrSafe(u"C:\\Data\\a.txt"), -1);

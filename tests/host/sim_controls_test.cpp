@@ -12,6 +12,7 @@
 #include "platform/sim.h"
 #include "platform/testing/test_hooks.h"
 #include "tests/host/sim_fixture.h"
+#include "tests/host/ui_constants.h"
 
 namespace {
 
@@ -125,20 +126,23 @@ TEST_F(SimControls, DialogChoicesAndTheirBuffer) {
 }
 
 TEST_F(SimControls, MessageBoxAnswersInOrder) {
+  using namespace host_test;
   sim::QueueMessageBoxAnswer(platform::kIdNo);
-  EXPECT_EQ(platform::MessageBoxA(0, "a", "t", 0x24), platform::kIdNo);
-  EXPECT_EQ(platform::MessageBoxA(0, "b", "t", 0x30), platform::kIdCancel);  // nothing queued
+  EXPECT_EQ(platform::MessageBoxA(0, "a", "t", kMbYesNo | kMbIconQuestion), platform::kIdNo);
+  EXPECT_EQ(platform::MessageBoxA(0, "b", "t", kMbOk | kMbIconExclamation), platform::kIdCancel);  // nothing queued
   EXPECT_EQ(sim::UnscriptedPrompts(), 1);
   ASSERT_EQ(sim::MessageBoxes().size(), 2u);
   EXPECT_EQ(sim::MessageBoxes()[1].text, "b");
-  EXPECT_EQ(sim::MessageBoxes()[1].style, 0x30u);
+  EXPECT_EQ(sim::MessageBoxes()[1].style, kMbOk | kMbIconExclamation);
 }
 
 // Every value written through RegSetValueExA is logged with its full key
 // path and the bytes stored; writes that fail are not.
 TEST_F(SimControls, RegistryWritesAreLogged) {
   platform::UniqueKey key;
-  ASSERT_EQ(platform::RegCreateKeyExA(platform::kHkeyLocalMachine, "SOFTWARE\\X", 0, 0x3F, key.Receive(), nullptr), 0);
+  ASSERT_EQ(platform::RegCreateKeyExA(platform::kHkeyLocalMachine, "SOFTWARE\\X", 0, platform::kKeySetValue,
+                                      key.Receive(), nullptr),
+            0);
   const char text[] = "abc";
   ASSERT_EQ(platform::RegSetValueExA(key.Get(), "s", platform::kRegSz, reinterpret_cast<const std::uint8_t*>(text), 3), 0);
   platform::UniqueKey reader;
