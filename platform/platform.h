@@ -273,12 +273,27 @@ bool FindClose(Handle find);
 // ---------------------------------------------------------------------------
 // Code pages
 
-// Text to the ANSI code page, one byte per character; characters the code
-// page lacks become '?'.
+// Text to the ANSI code page (a character the code page lacks becomes
+// '?'), bytes of the ANSI code page to text. The ANSI code page may be any,
+// 65001 (UTF-8) included.
 std::string ToAnsi(const std::u16string& text);
-// ANSI code page bytes to text, one character per byte.
 std::u16string FromAnsi(const std::string& bytes);
 // Text to the OEM (console) code page, in which cmd reads batch files.
 std::string ToOem(const std::u16string& text);
+
+// The same through a code page named by number; kCpAcp and kCpOemcp stand
+// for the system's ANSI and OEM code pages.
+constexpr unsigned kCpAcp = 0;
+constexpr unsigned kCpOemcp = 1;
+constexpr unsigned kCpUtf8 = 65001;
+std::string ToCodePage(unsigned codePage, const std::u16string& text);
+std::u16string FromCodePage(unsigned codePage, const std::string& bytes);
+
+// ---------------------------------------------------------------------------
+// Letter case
+
+// Lower-cases text in place through the system's mapping, one UTF-16 unit
+// for one: the length never changes.
+void CharLowerBuffW(std::u16string* text);
 
 }  // namespace platform

@@ -16,33 +16,18 @@ bool IsWordCode(char16_t c) {
   return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_';
 }
 
-// The lower-case partner of the capital letters of code page 1252 (the ANSI
-// code page the installer runs under): A-Z, the Latin-1 capitals U+00C0 to
-// U+00DE without the multiplication sign, and the four capitals the code
-// page adds in its 0x80-0x9F row. Every other character maps to itself, so
-// the length of a text never changes.
-char16_t ToLowerChar(char16_t c) {
-  if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + 32);
-  if (c < 0xC0) return c;
-  if (c <= 0xDE) return c == 0xD7 ? c : static_cast<char16_t>(c + 32);
-  switch (c) {
-    case 0x0152: return 0x0153;  // OE ligature
-    case 0x0160: return 0x0161;  // S caron
-    case 0x0178: return 0x00FF;  // Y diaeresis
-    case 0x017D: return 0x017E;  // Z caron
-    default: return c;
-  }
+// The text in lower case, through the system's mapping: one character for
+// one, so every position in it is the same position in the text.
+std::u16string LowerCase(std::u16string text) {
+  platform::CharLowerBuffW(&text);
+  return text;
 }
 
 // An occurrence matcher for ReplaceText (Knuth-Morris-Pratt), so a scan costs
 // one step per character of the text whatever the search text looks like.
 class Matcher {
  public:
-  Matcher(const std::u16string& pattern, bool ignoreCase)
-      : pattern_(pattern), ignoreCase_(ignoreCase), fallback_(pattern.size(), 0) {
-    if (ignoreCase_) {
-      for (char16_t& c : pattern_) c = ToLowerChar(c);
-    }
+  explicit Matcher(const std::u16string& pattern) : pattern_(pattern), fallback_(pattern.size(), 0) {
     std::size_t k = 0;
     for (std::size_t i = 1; i < pattern_.size(); ++i) {
       while (k > 0 && pattern_[i] != pattern_[k]) k = fallback_[k - 1];
@@ -52,11 +37,9 @@ class Matcher {
   }
 
   std::size_t size() const { return pattern_.size(); }
-  char16_t Fold(char16_t c) const { return ignoreCase_ ? ToLowerChar(c) : c; }
 
   // The matched length after feeding c in state (matched length) state.
   std::size_t Step(std::size_t state, char16_t c) const {
-    c = Fold(c);
     if (state == pattern_.size()) state = fallback_[state - 1];
     while (state > 0 && pattern_[state] != c) state = fallback_[state - 1];
     return pattern_[state] == c ? state + 1 : state;
@@ -64,7 +47,6 @@ class Matcher {
 
  private:
   std::u16string pattern_;
-  bool ignoreCase_;
   std::vector<std::size_t> fallback_;
 };
 
@@ -126,30 +108,43 @@ std::u16string LookupListValue(const std::u16string& list, const std::u16string&
 void ReplaceText(std::u16string& text, const std::u16string& search,
                  const std::u16string& replacement, bool ignoreCase, bool wholeWord) {
   if (search.empty()) return;
-  const Matcher matcher(search, ignoreCase);
+  const Matcher matcher(ignoreCase ? LowerCase(search) : search);
   const std::size_t length = matcher.size();
   const bool inPlace = replacement.size() == length;
+  // What is compared: the text itself, or its lower-case form, kept in step
+  // with the text when replacing in place.
+  std::u16string lowered;
+  std::u16string loweredReplacement;
+  if (ignoreCase) {
+    lowered = LowerCase(text);
+    if (inPlace) loweredReplacement = LowerCase(replacement);
+  }
+  const std::u16string& compared = ignoreCase ? lowered : text;
+  const auto fold = [ignoreCase](char16_t c) {
+    return ignoreCase ? LowerCase(std::u16string(1, c))[0] : c;
+  };
   std::u16string built;   // the finished part (when not in place)
   std::size_t taken = 0;  // characters of text consumed into built
   bool replaced = false;
 
   std::size_t state = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    state = matcher.Step(state, text[i]);
+    state = matcher.Step(state, compared[i]);
     if (state < length) continue;
     const std::size_t start = i + 1 - length;
     if (wholeWord) {
       bool leftFree;
       if (inPlace || start > taken) {
-        leftFree = start == 0 || !IsWordCode(matcher.Fold(text[start - 1]));
+        leftFree = start == 0 || !IsWordCode(compared[start - 1]);
       } else {
-        leftFree = built.empty() || !IsWordCode(matcher.Fold(built.back()));
+        leftFree = built.empty() || !IsWordCode(fold(built.back()));
       }
-      const bool rightFree = i + 1 == text.size() || !IsWordCode(matcher.Fold(text[i + 1]));
+      const bool rightFree = i + 1 == text.size() || !IsWordCode(compared[i + 1]);
       if (!leftFree || !rightFree) continue;  // overlapping candidates are still seen
     }
     if (inPlace) {
       text.replace(start, length, replacement);
+      if (ignoreCase) lowered.replace(start, length, loweredReplacement);
     } else {
       built.append(text, taken, start - taken);
       built += replacement;

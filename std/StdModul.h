@@ -32,11 +32,10 @@ std::u16string LookupListValue(const std::u16string& list, const std::u16string&
 
 // Replaces every occurrence of search in text. The search resumes after the
 // inserted text, so the replacement is never searched again and occurrences
-// never overlap. ignoreCase lower-cases both sides before comparing;
-// wholeWord accepts only occurrences not flanked by word characters.
-// Lower-casing maps the capital letters of the ANSI code page 1252 (A-Z,
-// U+00C0..U+00DE but U+00D7, and U+0152, U+0160, U+0178, U+017D) to their
-// small letters, one character for one; every other character stays.
+// never overlap. ignoreCase lower-cases both sides before comparing,
+// through the system's lower-case mapping (platform::CharLowerBuffW), one
+// character for one, so the length does not change; wholeWord accepts only
+// occurrences not flanked by word characters.
 // An empty search text changes nothing. Linear in the text's length.
 void ReplaceText(std::u16string& text, const std::u16string& search,
                  const std::u16string& replacement, bool ignoreCase, bool wholeWord);

@@ -1,4 +1,5 @@
-// Code pages of the simulated machine: ANSI is Windows-1252, OEM is 850.
+// Code pages of the simulated machine: ANSI is Windows-1252, OEM is 850;
+// conversions by number know 1252, 850 and 65001 (UTF-8).
 #include <cstdint>
 
 #include "platform/platform.h"
@@ -70,20 +71,126 @@ std::string Encode(const std::u16string& text, const char16_t (&high)[128]) {
   return bytes;
 }
 
-}  // namespace
-
-std::string ToAnsi(const std::u16string& text) { return Encode(text, kAnsiHigh); }
-
-std::u16string FromAnsi(const std::string& bytes) {
+std::u16string Decode(const std::string& bytes, const char16_t (&high)[128]) {
   std::u16string text;
   text.reserve(bytes.size());
   for (const char c : bytes) {
     const auto b = static_cast<unsigned char>(c);
-    text += b < 0x80 ? static_cast<char16_t>(b) : kAnsiHigh[b - 0x80];
+    text += b < 0x80 ? static_cast<char16_t>(b) : high[b - 0x80];
   }
   return text;
 }
 
-std::string ToOem(const std::u16string& text) { return Encode(text, kOemHigh); }
+constexpr char32_t kReplacement = 0xFFFD;
+
+void AppendUtf8(std::string* bytes, char32_t c) {
+  if (c < 0x80) {
+    *bytes += static_cast<char>(c);
+  } else if (c < 0x800) {
+    *bytes += static_cast<char>(0xC0 | (c >> 6));
+    *bytes += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    *bytes += static_cast<char>(0xE0 | (c >> 12));
+    *bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    *bytes += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    *bytes += static_cast<char>(0xF0 | (c >> 18));
+    *bytes += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    *bytes += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    *bytes += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD, as Windows converts it.
+std::string EncodeUtf8(const std::u16string& text) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] < 0xE000) {
+      AppendUtf8(&bytes, 0x10000 + ((char32_t{c} - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+      ++i;
+    } else if (c >= 0xD800 && c < 0xE000) {
+      AppendUtf8(&bytes, kReplacement);
+    } else {
+      AppendUtf8(&bytes, c);
+    }
+  }
+  return bytes;
+}
+
+// UTF-8 to UTF-16; a byte that starts no valid sequence becomes U+FFFD.
+std::u16string DecodeUtf8(const std::string& bytes) {
+  std::u16string text;
+  text.reserve(bytes.size());
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    const int length = b < 0x80 ? 1 : b >= 0xC2 && b < 0xE0 ? 2 : b >= 0xE0 && b < 0xF0 ? 3
+                                                             : b >= 0xF0 && b < 0xF5 ? 4 : 0;
+    char32_t c = length == 1 ? b : length == 2 ? (b & 0x1F) : length == 3 ? (b & 0x0F) : (b & 0x07);
+    bool valid = length > 0 && i + length <= bytes.size();
+    for (int k = 1; valid && k < length; ++k) {
+      const auto next = static_cast<unsigned char>(bytes[i + k]);
+      valid = (next & 0xC0) == 0x80;
+      c = (c << 6) | (next & 0x3F);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+    valid = valid && !(length == 3 && c < 0x800) && !(length == 4 && c < 0x10000) &&
+            !(c >= 0xD800 && c < 0xE000) && c <= 0x10FFFF;
+    if (!valid) {
+      text += static_cast<char16_t>(kReplacement);
+      ++i;
+      continue;
+    }
+    if (c >= 0x10000) {
+      text += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      text += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      text += static_cast<char16_t>(c);
+    }
+    i += static_cast<std::size_t>(length);
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string ToCodePage(unsigned codePage, const std::u16string& text) {
+  switch (codePage) {
+    case kCpAcp:
+    case 1252:
+      return Encode(text, kAnsiHigh);
+    case kCpOemcp:
+    case 850:
+      return Encode(text, kOemHigh);
+    case kCpUtf8:
+      return EncodeUtf8(text);
+    default:  // a code page the machine does not have: the conversion fails
+      return std::string(text.size(), '?');
+  }
+}
+
+std::u16string FromCodePage(unsigned codePage, const std::string& bytes) {
+  switch (codePage) {
+    case kCpAcp:
+    case 1252:
+      return Decode(bytes, kAnsiHigh);
+    case kCpOemcp:
+    case 850:
+      return Decode(bytes, kOemHigh);
+    case kCpUtf8:
+      return DecodeUtf8(bytes);
+    default:
+      return std::u16string(bytes.size(), u'?');
+  }
+}
+
+std::string ToAnsi(const std::u16string& text) { return ToCodePage(kCpAcp, text); }
+
+std::u16string FromAnsi(const std::string& bytes) { return FromCodePage(kCpAcp, bytes); }
+
+std::string ToOem(const std::u16string& text) { return ToCodePage(kCpOemcp, text); }
 
 }  // namespace platform

@@ -59,36 +59,57 @@ bool GetModuleFileNameA(std::string* path) {
 
 namespace {
 
-std::string ToCodePage(UINT codePage, const std::u16string& text) {
-  if (text.empty()) return {};
-  const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
-  const int count = static_cast<int>(text.size());
-  // No best-fit mapping: a character the code page lacks becomes '?'
-  // instead of a look-alike.
-  const int needed =
-      ::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide, count, nullptr, 0, nullptr, nullptr);
-  if (needed <= 0) return std::string(text.size(), '?');
-  std::string bytes(static_cast<std::size_t>(needed), '\0');
-  ::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide, count, bytes.data(), needed, nullptr,
-                        nullptr);
-  return bytes;
+// WideCharToMultiByte and MultiByteToWideChar fail with ERROR_INVALID_FLAGS
+// for these code pages unless the flags are 0 (UTF-8 and GB18030 also take
+// WC_ERR_INVALID_CHARS / MB_ERR_INVALID_CHARS), as their documentation says.
+// With Windows 10's "Beta: Use Unicode UTF-8 for worldwide language support"
+// the ANSI and OEM code pages are 65001 themselves.
+bool RefusesFlags(UINT codePage) {
+  return codePage == 42 || (codePage >= 50220 && codePage <= 50229) ||
+         (codePage >= 57002 && codePage <= 57011) || codePage == 65000 || codePage == 65001 ||
+         codePage == 54936;
+}
+
+// The number behind CP_ACP and CP_OEMCP, which is what the flags depend on.
+UINT Resolved(UINT codePage) {
+  if (codePage == CP_ACP) return ::GetACP();
+  if (codePage == CP_OEMCP) return ::GetOEMCP();
+  return codePage;
 }
 
 }  // namespace
+
+std::string ToCodePage(unsigned codePage, const std::u16string& text) {
+  if (text.empty()) return {};
+  const UINT page = Resolved(codePage);
+  const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+  const int count = static_cast<int>(text.size());
+  // No best-fit mapping where the code page allows flags: a character it
+  // lacks becomes '?' instead of a look-alike.
+  const DWORD flags = RefusesFlags(page) ? 0 : WC_NO_BEST_FIT_CHARS;
+  const int needed = ::WideCharToMultiByte(page, flags, wide, count, nullptr, 0, nullptr, nullptr);
+  if (needed <= 0) return std::string(text.size(), '?');
+  std::string bytes(static_cast<std::size_t>(needed), '\0');
+  ::WideCharToMultiByte(page, flags, wide, count, bytes.data(), needed, nullptr, nullptr);
+  return bytes;
+}
+
+std::u16string FromCodePage(unsigned codePage, const std::string& bytes) {
+  if (bytes.empty()) return {};
+  const UINT page = Resolved(codePage);
+  const int count = static_cast<int>(bytes.size());
+  const int needed = ::MultiByteToWideChar(page, 0, bytes.data(), count, nullptr, 0);
+  if (needed <= 0) return std::u16string(bytes.size(), u'?');
+  std::u16string text(static_cast<std::size_t>(needed), u'\0');
+  ::MultiByteToWideChar(page, 0, bytes.data(), count, reinterpret_cast<wchar_t*>(text.data()),
+                        needed);
+  return text;
+}
 
 std::string ToAnsi(const std::u16string& text) { return ToCodePage(CP_ACP, text); }
 
 std::string ToOem(const std::u16string& text) { return ToCodePage(CP_OEMCP, text); }
 
-std::u16string FromAnsi(const std::string& bytes) {
-  if (bytes.empty()) return {};
-  const int count = static_cast<int>(bytes.size());
-  const int needed = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), count, nullptr, 0);
-  if (needed <= 0) return std::u16string(bytes.size(), u'?');
-  std::u16string text(static_cast<std::size_t>(needed), u'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), count, reinterpret_cast<wchar_t*>(text.data()),
-                        needed);
-  return text;
-}
+std::u16string FromAnsi(const std::string& bytes) { return FromCodePage(CP_ACP, bytes); }
 
 }  // namespace platform

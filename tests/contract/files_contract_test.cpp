@@ -317,6 +317,46 @@ TEST_F(FileContract, CodePages) {
   EXPECT_EQ(Hex(ToAnsi(text)), Hex(all));
 }
 
+// The texts the installer writes, through code pages named by number: the
+// German ANSI and OEM code pages and UTF-8, which Windows 10 and later can
+// make the ANSI code page. A character the code page lacks becomes '?'.
+TEST_F(FileContract, CodePagesByNumber) {
+  struct Case {
+    unsigned codePage;
+    std::u16string text;
+    std::string bytes;
+    std::u16string back;
+  };
+  const std::u16string anschluss = u"Umgeleiteter Anschlu\u00df";
+  const std::u16string strasse = u"Dr\u00fcck Stra\u00dfe";
+  const std::u16string euro = u"\u20ac";
+  const std::u16string outside = u"a\u4e2d\U0001f600";
+  const Case cases[] = {
+      {1252, anschluss, "Umgeleiteter Anschlu\xdf", anschluss},
+      {1252, strasse, "Dr\xfc" "ck Stra\xdf" "e", strasse},
+      {1252, euro, "\x80", euro},
+      {1252, outside, "a???", u"a???"},
+      {850, anschluss, "Umgeleiteter Anschlu\xe1", anschluss},
+      {850, strasse, "Dr\x81" "ck Stra\xe1" "e", strasse},
+      {850, euro, "?", u"?"},
+      {kCpUtf8, anschluss, "Umgeleiteter Anschlu\xc3\x9f", anschluss},
+      {kCpUtf8, strasse, "Dr\xc3\xbc" "ck Stra\xc3\x9f" "e", strasse},
+      {kCpUtf8, euro, "\xe2\x82\xac", euro},
+      {kCpUtf8, outside, "a\xe4\xb8\xad\xf0\x9f\x98\x80", outside},
+  };
+  for (const Case& c : cases) {
+    const std::string bytes = ToCodePage(c.codePage, c.text);
+    EXPECT_EQ(Hex(bytes), Hex(c.bytes)) << "code page " << c.codePage;
+    EXPECT_TRUE(FromCodePage(c.codePage, bytes) == c.back)
+        << "code page " << c.codePage << ": " << Hex(c.bytes);
+  }
+  // The system's ANSI and OEM code pages here: 1252 and 850.
+  EXPECT_EQ(Hex(ToCodePage(kCpAcp, strasse)), Hex(ToCodePage(1252, strasse)));
+  EXPECT_EQ(Hex(ToCodePage(kCpOemcp, strasse)), Hex(ToCodePage(850, strasse)));
+  EXPECT_EQ(Hex(ToCodePage(kCpUtf8, u"")), "");
+  EXPECT_TRUE(FromCodePage(kCpUtf8, "") == u"");
+}
+
 TEST_F(FileContract, ErrorTexts) {
   const std::string text = FormatMessageA(kErrorFileNotFound);
   ASSERT_FALSE(text.empty());

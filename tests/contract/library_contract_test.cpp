@@ -147,5 +147,36 @@ TEST_F(LibraryContract, RunAndWaitDispatchesMessages) {
   EXPECT_TRUE(DestroyWindow(window));
 }
 
+// Ignoring case, ReplaceText goes by the system's lower-case mapping: each
+// capital finds its small letter and the reverse, in the Latin letters of
+// code page 1252 as in Greek and Cyrillic; characters without a lower case
+// stay as they are. The length never changes.
+TEST_F(LibraryContract, LowerCaseOfTheSystem) {
+  struct Case {
+    std::u16string capitals;
+    std::u16string small;
+  };
+  const Case cases[] = {
+      {u"ABC \u00c4\u00d6\u00dc\u00c0\u00de", u"abc \u00e4\u00f6\u00fc\u00e0\u00fe"},
+      {u"\u0160\u0152\u0178\u017d", u"\u0161\u0153\u00ff\u017e"},
+      {u"\u0391\u0392\u0393\u03a3\u03a9\u0386", u"\u03b1\u03b2\u03b3\u03c3\u03c9\u03ac"},
+      {u"\u0414\u041e\u041c \u0401\u0416", u"\u0434\u043e\u043c \u0451\u0436"},
+      {u"\u00d7\u00df\u00b5 1-2 \u20ac\u2030\u4e2d \u00e4\u03c9",
+       u"\u00d7\u00df\u00b5 1-2 \u20ac\u2030\u4e2d \u00e4\u03c9"},
+  };
+  for (const Case& c : cases) {
+    std::u16string lowered = c.capitals;
+    CharLowerBuffW(&lowered);
+    EXPECT_EQ(lowered, c.small);
+
+    std::u16string text = u"<" + c.capitals + u">";
+    StdModul::ReplaceText(text, c.small, u"#", true, false);
+    EXPECT_EQ(text, u"<#>");
+    text = u"<" + c.small + u">";
+    StdModul::ReplaceText(text, c.capitals, u"#", true, false);
+    EXPECT_EQ(text, u"<#>");
+  }
+}
+
 }  // namespace
 }  // namespace contract

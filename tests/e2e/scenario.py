@@ -111,9 +111,9 @@ json.dump({"rc": inst.returncode, "drv_rc": drv_rc, "out": out.decode("utf-8", "
            "timed_out": timed_out}, open(result, "w"))
 """
 
-def run_installer(prefix, progdir_unix, steps, log):
+def run_installer(prefix, progdir_unix, steps, log, locale="C.UTF-8"):
     result = log + ".result.json"
-    env = dict(os.environ, WINERUN_KEEP=prefix, WINERUN_LOCALE="C.UTF-8", WINEDEBUG="fixme+cacls")
+    env = dict(os.environ, WINERUN_KEEP=prefix, WINERUN_LOCALE=locale, WINEDEBUG="fixme+cacls")
     subprocess.run([WINERUN, "--host", sys.executable, "-c", SIDE_BY_SIDE,
                     os.path.join(progdir_unix, "DravelinInstall.exe"), os.path.join(E2E, "uidriver.exe"),
                     log, result, *steps], env=env, stdout=subprocess.DEVNULL, timeout=240)
@@ -161,7 +161,7 @@ def main():
         if NAME not in ("cancel", "nono", "dialog"):
             os.makedirs(os.path.join(drive_c, "Program Files", "gs", "gs10.00", "bin"))
             shutil.copy(os.path.join(E2E, "uidriver.exe"), os.path.join(drive_c, "Program Files", "gs", "gs10.00", "bin", "gswin32c.exe"))
-        if NAME == "existing":
+        if NAME in ("existing", "existing_utf8"):
             winerun(prefix, "reg", "add", r"HKLM\SYSTEM\CurrentControlSet\Control\Print\Printers\DUR-Orarudi",
                     "/v", "Name", "/t", "REG_SZ", "/d", "DUR-Orarudi", "/f")
             steps = ["box:ok"]
@@ -184,7 +184,11 @@ def main():
         before_files = file_tree(drive_c)
         log = os.path.join(work, "ui.log")
         open(log, "w").close()
-        rc, drv_rc, out = run_installer(prefix, progdir, steps, log)
+        # existing_utf8: a Unix locale of a language without an ANSI code page
+        # (Hindi), for which Wine makes the ANSI and OEM code pages 65001,
+        # as Windows' "Unicode UTF-8 for worldwide language support" does.
+        locale = "hi_IN.UTF-8" if NAME == "existing_utf8" else "C.UTF-8"
+        rc, drv_rc, out = run_installer(prefix, progdir, steps, log, locale)
         after_reg = print_tree(parse_reg(os.path.join(prefix, "system.reg")))
         after_files = file_tree(drive_c)
         seen = boxes(log)
@@ -202,7 +206,7 @@ def main():
                      if before_files.get(k) != after_files.get(k) and not k.startswith("paket dravelin" + os.sep + "printer" + os.sep + "setup.log")}
             check("files unchanged", not extra, str(sorted(extra))[:400])
 
-        if NAME == "existing":
+        if NAME in ("existing", "existing_utf8"):
             check("one message box", len(seen) == 1, str(seen))
             check("existing-printer message", seen[:1] == [[TITLE, EXISTING, ["OK"]]], str(seen))
             check("exit code 0", rc == 0, str(rc))
