@@ -1,3 +1,4 @@
+#include <optional>
 #include <string>
 
 #include "installer/Module1.h"
@@ -44,19 +45,19 @@ void OfferDownload(const RunValues& run) {
 
 }  // namespace
 
-bool LocateGhostscript(RunValues& run) {
+std::optional<RunEnd> LocateGhostscript(RunValues& run) {
   run.ghostscriptPath = FindGhostscript();
   while (!StdModul::FileExists(run.ghostscriptPath)) {
     const int answer = ShowMessage(run.title, kNotFoundQuestion,
                                    platform::kMbYesNoCancel | platform::kMbIconQuestion);
-    if (answer == platform::kIdCancel) return false;
+    if (answer == platform::kIdCancel) return RunEnd::kGhostscriptCancelled;
     if (answer != platform::kIdYes) {
       OfferDownload(run);
-      return false;
+      return RunEnd::kDownloadOffered;
     }
     run.ghostscriptPath = AskForGhostscript();
   }
-  return true;
+  return std::nullopt;
 }
 
 }  // namespace Module1

@@ -45,7 +45,7 @@ std::u16string SystemReason(platform::Dword code) {
 
 }  // namespace
 
-void Main() {
+RunEnd Main() {
   RunValues run;
   run.printerName = kPrinterName;
   run.programFolder = ProgramFolder();
@@ -60,19 +60,19 @@ void Main() {
         u"Vor einer neuen Installation m\u00FCssen Sie ihn in der Systemsteuerung manuell "
         u"entfernen!",
         platform::kMbOk | platform::kMbIconExclamation));
-    return;
+    return RunEnd::kPrinterInstalled;
   }
-  if (!LocateGhostscript(run)) return;
-  if (!CheckPortMonitor(run)) return;
+  if (const auto end = LocateGhostscript(run)) return *end;
+  if (!CheckPortMonitor(run)) return RunEnd::kMonitorMissing;
   ConfigurePort(run);
   CreateOutputFolderAndScripts(run);
   InstallPrinter(run);
+  return RunEnd::kCompleted;
 }
 
 int RunInstaller() {
   try {
-    Main();
-    return 0;
+    return static_cast<int>(Main());
   } catch (const FileFailure& failure) {
     ReportFailure(u"Die Datei " + failure.path() + u" konnte nicht geschrieben werden:\n" +
                   SystemReason(failure.error()) + u"\n\nDie Installation wurde abgebrochen.");
@@ -84,7 +84,7 @@ int RunInstaller() {
             : platform::FromAnsi(failure.what());
     ReportFailure(u"Die Installation wurde wegen eines Systemfehlers abgebrochen:\n" + reason);
   }
-  return 1;
+  return static_cast<int>(RunEnd::kFailure);
 }
 
 }  // namespace Module1

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -36,17 +37,29 @@ class FileFailure : public std::runtime_error {
   platform::Dword error_;
 };
 
+// How a run ended: the process exit code, so that a software-distribution
+// tool can tell a complete installation from every other end.
+enum class RunEnd : int {
+  kCompleted = 0,
+  kFailure = 1,                // a script file (or the pointer) failed: reported
+  kPrinterInstalled = 2,       // the printer was there already: nothing changed
+  kGhostscriptCancelled = 3,   // Cancel at the Ghostscript question
+  kDownloadOffered = 4,        // the download question, answered either way
+  kMonitorMissing = 5,         // RedMon still not registered after its set-up
+};
+
 // The whole run: run values, existing-printer check, the five stages.
 // Throws FileFailure when a script file fails.
-void Main();
+RunEnd Main();
 
 // The program's entry: Main, and the generic error report (a message box
 // naming the file and the system's reason) for a FileFailure. Answers the
-// process exit code: 0, or 1 after a reported failure.
+// process exit code, a RunEnd.
 int RunInstaller();
 
-// ---- Ghostscript location stage. False: the run ends.
-bool LocateGhostscript(RunValues& run);
+// ---- Ghostscript location stage. An end of the run, or nothing when the
+// run goes on with the Ghostscript path set.
+std::optional<RunEnd> LocateGhostscript(RunValues& run);
 // The full path of gswin32c.exe below %ProgramFiles%\gs or
 // %ProgramFiles%\Ghostscript (first found wins), or the empty text.
 std::u16string FindGhostscript();

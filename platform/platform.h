@@ -269,6 +269,23 @@ bool FindClose(Handle find);
 [[nodiscard]] bool GetEnvironmentVariableA(const std::string& name, std::string* value);
 // The full path of this process's executable file.
 [[nodiscard]] bool GetModuleFileNameA(std::string* path);
+// The command line this process was started with, as the system keeps it:
+// the program's token (quoted or not) and the arguments after it.
+[[nodiscard]] std::string GetCommandLineA();
+
+// GetNativeSystemInfo: the processor architecture of the running Windows, as
+// a 64-bit Windows reports it also to a 32-bit program (which GetSystemInfo
+// would tell "Intel").
+struct SystemInfo {
+  Word processorArchitecture = 0;
+};
+void GetNativeSystemInfo(SystemInfo* info);
+constexpr Word kProcessorArchitectureIntel = 0;
+constexpr Word kProcessorArchitectureArm = 5;
+constexpr Word kProcessorArchitectureIa64 = 6;
+constexpr Word kProcessorArchitectureAmd64 = 9;
+constexpr Word kProcessorArchitectureArm64 = 12;
+constexpr Word kProcessorArchitectureUnknown = 0xFFFF;
 
 // ---------------------------------------------------------------------------
 // Code pages

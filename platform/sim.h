@@ -25,7 +25,8 @@ namespace platform::sim {
 
 // Back to a fresh machine: empty registry except the predefined roots; file
 // system with the drive "C:\" only; no environment variables; current
-// directory "C:\"; module path "C:\Setup\DravelinInstall.exe"; no scripted
+// directory "C:\"; module path "C:\Setup\DravelinInstall.exe", started by
+// that path in quotes with no arguments, on 32-bit Windows; no scripted
 // answers; pointer kPointerDefault; all logs and counters empty.
 void Reset();
 
@@ -107,6 +108,10 @@ void HideAttributes(const std::string& path);
 // ------------------------------------------------------- process environment
 void SetEnv(const std::string& name, std::optional<std::string> value);
 void SetModulePath(const std::string& path);
+// What GetCommandLineA answers (default: the module path in double quotes).
+void SetCommandLine(const std::string& commandLine);
+// What GetNativeSystemInfo reports (default kProcessorArchitectureIntel).
+void SetNativeArchitecture(Word architecture);
 void SetCurrentDir(const std::string& path);
 [[nodiscard]] std::string CurrentDir();
 

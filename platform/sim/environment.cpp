@@ -1,4 +1,5 @@
-// The simulated process environment: variables and the module path.
+// The simulated process environment: variables, the module path, the
+// command line and the processor architecture of the simulated Windows.
 #include <algorithm>
 
 #include "platform/sim/sim_state.h"
@@ -38,6 +39,17 @@ bool GetModuleFileNameA(std::string* path) {
   return true;
 }
 
+std::string GetCommandLineA() {
+  Count("GetCommandLineA");
+  const State& m = Machine();
+  return m.commandLine ? *m.commandLine : "\"" + m.modulePath + "\"";
+}
+
+void GetNativeSystemInfo(SystemInfo* info) {
+  Count("GetNativeSystemInfo");
+  info->processorArchitecture = Machine().nativeArchitecture;
+}
+
 void sim::SetEnv(const std::string& name, std::optional<std::string> value) {
   auto& env = Machine().environment;
   const auto it = FindVariable(name);
@@ -46,5 +58,9 @@ void sim::SetEnv(const std::string& name, std::optional<std::string> value) {
 }
 
 void sim::SetModulePath(const std::string& path) { Machine().modulePath = path; }
+
+void sim::SetCommandLine(const std::string& commandLine) { Machine().commandLine = commandLine; }
+
+void sim::SetNativeArchitecture(Word architecture) { Machine().nativeArchitecture = architecture; }
 
 }  // namespace platform

@@ -124,6 +124,8 @@ struct State {
 
   std::vector<std::pair<std::string, std::string>> environment;
   std::string modulePath = "C:\\Setup\\DravelinInstall.exe";
+  std::optional<std::string> commandLine;  // unset: the module path in quotes
+  Word nativeArchitecture = kProcessorArchitectureIntel;
 
   std::vector<int> messageBoxAnswers;
   std::vector<MessageBoxCall> messageBoxes;

@@ -57,6 +57,14 @@ bool GetModuleFileNameA(std::string* path) {
   return false;
 }
 
+std::string GetCommandLineA() { return ::GetCommandLineA(); }
+
+void GetNativeSystemInfo(SystemInfo* info) {
+  SYSTEM_INFO system = {};
+  ::GetNativeSystemInfo(&system);  // kernel32 since Windows XP
+  info->processorArchitecture = system.wProcessorArchitecture;
+}
+
 namespace {
 
 // WideCharToMultiByte and MultiByteToWideChar fail with ERROR_INVALID_FLAGS

@@ -78,7 +78,7 @@ void ExpectBox(std::size_t index, const std::string& text, platform::Dword style
 // ------------------------------------------------------------ complete runs
 
 TEST_F(InstallerRun, FirstInstallationWithoutRedMon) {
-  ASSERT_EQ(Run(), 0);
+  ASSERT_EQ(Run(), ExitCode("completed"));
 
   EXPECT_TRUE(sim::MessageBoxes().empty());
   EXPECT_TRUE(sim::Dialogs().empty());
@@ -109,7 +109,7 @@ TEST_F(InstallerRun, FirstInstallationWithoutRedMon) {
 
 TEST_F(InstallerRun, MonitorPresentRunsNoSetupAndSecondRunStops) {
   SetMonitor(kGerman, "redmon35.dll");
-  ASSERT_EQ(Run(), 0);
+  ASSERT_EQ(Run(), ExitCode("completed"));
   EXPECT_THAT(CommandLines(),
               ElementsAre("c:\\Daten\\PDF\\PDFCacls.cmd", RundllLine(programFolder)));
   EXPECT_EQ(sim::RegWrites().front().keyPath, kHklm + kGerman + "\\Ports\\Dravelin:");
@@ -119,7 +119,7 @@ TEST_F(InstallerRun, MonitorPresentRunsNoSetupAndSecondRunStops) {
   const std::string files = sim::DumpFiles();
   const std::string registry = sim::DumpRegistry();
   const std::size_t writes = sim::RegWrites().size();
-  ASSERT_EQ(Run(), 0);
+  ASSERT_EQ(Run(), ExitCode("printer_installed"));
   ASSERT_EQ(sim::MessageBoxes().size(), 1u);
   ExpectBox(0, Message("existing"), kWarning);
   EXPECT_EQ(sim::DumpFiles(), files);
@@ -133,7 +133,7 @@ TEST_F(InstallerRun, ExistingKeyWithoutNameDoesNotStop) {
   sim::SetValue(kHkeyLocalMachine,
                 "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\Other", "Name",
                 platform::kRegSz, Sz("Other"));
-  ASSERT_EQ(Run(), 0);
+  ASSERT_EQ(Run(), ExitCode("completed"));
   EXPECT_TRUE(sim::MessageBoxes().empty());
   EXPECT_EQ(sim::Processes().size(), 3u);
 }
@@ -148,16 +148,21 @@ struct EarlyEnd {
   std::vector<std::pair<std::string, platform::Dword>> boxes;
   std::size_t shellExecutes;
   std::size_t processes;
+  int exitCode;
 };
 
 TEST_F(InstallerRun, EarlyEndsChangeNothing) {
   const std::vector<EarlyEnd> cases = {
-      {"question cancelled", true, {platform::kIdCancel}, true, {{Message("question"), kQuestion}}, 0, 0},
+      {"question cancelled", true, {platform::kIdCancel}, true, {{Message("question"), kQuestion}}, 0, 0,
+       ExitCode("ghostscript_cancelled")},
       {"no, no", true, {platform::kIdNo, platform::kIdNo}, true,
-       {{Message("question"), kQuestion}, {Message("download"), kYesNoQuestion}}, 0, 0},
+       {{Message("question"), kQuestion}, {Message("download"), kYesNoQuestion}}, 0, 0,
+       ExitCode("download_question")},
       {"no, yes: download page", true, {platform::kIdNo, platform::kIdYes}, true,
-       {{Message("question"), kQuestion}, {Message("download"), kYesNoQuestion}}, 1, 0},
-      {"monitor still missing", false, {platform::kIdOk}, false, {{Message("monitor"), kWarning}}, 0, 1},
+       {{Message("question"), kQuestion}, {Message("download"), kYesNoQuestion}}, 1, 0,
+       ExitCode("download_question")},
+      {"monitor still missing", false, {platform::kIdOk}, false, {{Message("monitor"), kWarning}}, 0, 1,
+       ExitCode("monitor_missing")},
   };
   for (const EarlyEnd& c : cases) {
     SCOPED_TRACE(c.name);
@@ -169,7 +174,7 @@ TEST_F(InstallerRun, EarlyEndsChangeNothing) {
     const std::string files = sim::DumpFiles();
     const std::string registry = sim::DumpRegistry();
 
-    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Run(), c.exitCode);
     ASSERT_EQ(sim::MessageBoxes().size(), c.boxes.size());
     for (std::size_t i = 0; i < c.boxes.size(); ++i) ExpectBox(i, c.boxes[i].first, c.boxes[i].second);
     EXPECT_EQ(sim::UnscriptedPrompts(), 0);
@@ -197,7 +202,7 @@ TEST_F(InstallerRun, EarlyEndsChangeNothing) {
 TEST_F(InstallerRun, AccessScriptFailureIsReportedAndKeepsThePort) {
   sim::AddFolder("c:\\Daten");
   sim::DenyCreateIn("c:\\Daten");  // the output folder can't be created
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), ExitCode("failure"));
   ASSERT_EQ(sim::MessageBoxes().size(), 1u);
   const auto& box = sim::MessageBoxes()[0];
   EXPECT_EQ(box.text,
@@ -213,7 +218,7 @@ TEST_F(InstallerRun, AccessScriptFailureIsReportedAndKeepsThePort) {
 // ends: the error report appears under it and nothing switches it back.
 TEST_F(InstallerRun, BusyPointerStaysAfterAFileFailure) {
   sim::DenyCreateIn("C:\\Setup Files");
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), ExitCode("failure"));
   ASSERT_EQ(sim::MessageBoxes().size(), 1u);
   EXPECT_EQ(sim::MessageBoxes()[0].pointer, platform::kPointerHourglass);
   EXPECT_THAT(sim::PointerHistory(), ElementsAre(platform::kPointerHourglass));
@@ -222,7 +227,7 @@ TEST_F(InstallerRun, BusyPointerStaysAfterAFileFailure) {
 
 TEST_F(InstallerRun, PrintScriptFailureIsReported) {
   sim::DenyCreateIn("C:\\Setup Files");
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), ExitCode("failure"));
   ASSERT_EQ(sim::MessageBoxes().size(), 1u);
   EXPECT_EQ(sim::MessageBoxes()[0].text,
             "Die Datei C:\\Setup Files\\Merovast.cmd konnte nicht geschrieben werden:\n"
@@ -236,7 +241,7 @@ TEST_F(InstallerRun, PrintScriptFailureIsReported) {
 
 TEST_F(InstallerRun, PointerFailureIsReported) {
   sim::FailPointer(true);
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), ExitCode("failure"));
   ASSERT_EQ(sim::MessageBoxes().size(), 1u);
   EXPECT_THAT(sim::MessageBoxes()[0].text,
               ::testing::StartsWith("Die Installation wurde wegen eines Systemfehlers "
@@ -254,7 +259,7 @@ TEST_F(InstallerRun, DialogChoiceBecomesTheGhostscriptPath) {
   sim::QueueDialogChoice(std::nullopt, "C:\\Elsewhere");  // cancelled after browsing
   sim::QueueMessageBoxAnswer(platform::kIdYes);
   sim::QueueDialogChoice("C:\\Tools\\any.exe");
-  ASSERT_EQ(Run(), 0);
+  ASSERT_EQ(Run(), ExitCode("completed"));
 
   ASSERT_EQ(sim::MessageBoxes().size(), 2u);
   ExpectBox(0, Message("question"), kQuestion);
@@ -281,7 +286,7 @@ TEST_F(InstallerRun, WithoutProgramFilesTheDialogPathIsUsedWhole) {
   sim::SetCurrentDir("C:\\Work");
   sim::QueueMessageBoxAnswer(platform::kIdYes);
   sim::QueueDialogChoice("C:\\gs\\gswin32c.exe");
-  ASSERT_EQ(Run(), 0);
+  ASSERT_EQ(Run(), ExitCode("completed"));
   ASSERT_EQ(sim::Dialogs().size(), 1u);
   EXPECT_EQ(sim::Dialogs()[0].initialDir, "C:\\Work") << "the current directory";
   EXPECT_EQ(sim::FileContent("C:\\Setup Files\\Merovast.cmd").value_or(""),
@@ -377,7 +382,7 @@ TEST_F(InstallerRun, SetupCommandIsQuotedBelowTheProgramFolder) {
     NextRun();
     sim::AddDrive("D:");
     SetProgramFolder(folder);
-    ASSERT_EQ(Run(), 0);
+    ASSERT_EQ(Run(), ExitCode("completed"));
     ASSERT_EQ(sim::Processes().size(), 3u);
     EXPECT_EQ(sim::Processes()[0].commandLine, "\"" + folder + "printer\\setup.exe\" -silent");
     EXPECT_EQ(sim::Processes()[2].commandLine, RundllLine(folder));
@@ -393,7 +398,7 @@ TEST_F(InstallerRun, PrintScriptPathsInCmdTerms) {
   const std::string gsPath = "C:\\Programme f\xfcr 100%\\gs\\gs9\\bin\\gswin32c.exe";
   sim::AddFile(gsPath);
   SetProgramFolder("C:\\Stra\xdf" "e %TEMP%\\");
-  ASSERT_EQ(Run(), 0);
+  ASSERT_EQ(Run(), ExitCode("completed"));
   // OEM 850: u-umlaut 0x81, sharp s 0xE1; every "%" of a path doubled.
   EXPECT_EQ(sim::FileContent("C:\\Stra\xdf" "e %TEMP%\\Merovast.cmd").value_or("<missing>"),
             PrintScript("C:\\Programme f\x81r 100%%\\gs\\gs9\\bin\\gswin32c.exe",

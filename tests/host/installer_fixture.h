@@ -18,6 +18,7 @@
 namespace installer_test {
 
 namespace sim = platform::sim;
+using test_data::ExitCode;
 using test_data::Message;
 using test_data::PrintScript;
 

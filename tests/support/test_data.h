@@ -31,4 +31,9 @@ std::vector<Value> PortValues(const std::string& programFolder);
 // The printer's driver data values in the order they are written.
 std::vector<Value> DriverDataValues();
 
+// The installer's exit code for an end of its run by its name in
+// exit_codes.tsv ("completed", "failure", "printer_installed",
+// "ghostscript_cancelled", "download_question", "monitor_missing").
+int ExitCode(const std::string& name);
+
 }  // namespace test_data
