@@ -3,6 +3,8 @@
 #   printer/Merovast.rsp, printer/Merovast.inf  ASCII
 #   printer/MEROVAST.PPD                        ISO Latin-1 (*LanguageEncoding)
 #   LIESMICH.txt                                UTF-8 with byte order mark
+#   Entfernen.cmd                               OEM code page 850, in which cmd
+#                                               reads it on a German Windows
 # dravelin_package_files(DIR OUTVAR) adds the commands that write them below
 # DIR and sets OUTVAR to the list of files written.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
@@ -14,7 +16,8 @@ function(dravelin_package_files dir outvar)
       "printer/Merovast.rsp|ascii"
       "printer/Merovast.inf|ascii"
       "printer/MEROVAST.PPD|latin-1"
-      "LIESMICH.txt|utf-8-sig")
+      "LIESMICH.txt|utf-8-sig"
+      "Entfernen.cmd|cp850")
     string(REPLACE "|" ";" parts "${item}")
     list(GET parts 0 name)
     list(GET parts 1 encoding)

@@ -1,29 +1,30 @@
 #!/usr/bin/env bash
 # package_listing.sh PACKAGEDIR ZIP
 # The release package: exactly the expected files in the folder and in the
-# zip, the zip's entries byte for byte the folder's files, the installer a
-# 32-bit Windows GUI program, the text files with CR LF line ends and in the
-# encodings Windows reads them in.
+# zip, the zip's entries byte for byte the folder's files, the installer and
+# printer\setup.exe 32-bit Windows GUI programs, the text files with CR LF
+# line ends and in the encodings Windows reads them in.
 set -uo pipefail
 dir=$1 zip=$2
 fail=0
 check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; fail=1; fi; }
-expected=$'DravelinInstall.exe\nLIESMICH.txt\nprinter/MEROVAST.PPD\nprinter/Merovast.inf\nprinter/Merovast.rsp'
+expected=$'DravelinInstall.exe\nEntfernen.cmd\nLIESMICH.txt\nprinter/MEROVAST.PPD\nprinter/Merovast.inf\nprinter/Merovast.rsp\nprinter/setup.exe'
 
 actual=$(cd "$dir" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
-check "package folder holds exactly the five files (got: $(tr '\n' ' ' <<<"$actual"))" test "$actual" = "$expected"
+check "package folder holds exactly the seven files (got: $(tr '\n' ' ' <<<"$actual"))" test "$actual" = "$expected"
 inzip=$(unzip -Z1 "$zip" 2>/dev/null | grep -v '/$' | LC_ALL=C sort)
-check "zip holds exactly the five files (got: $(tr '\n' ' ' <<<"$inzip"))" test "$inzip" = "$expected"
+check "zip holds exactly the seven files (got: $(tr '\n' ' ' <<<"$inzip"))" test "$inzip" = "$expected"
 while read -r f; do
   check "zip entry $f equals the folder's file" cmp -s <(unzip -p "$zip" "$f") "$dir/$f"
 done <<<"$expected"
 
-exe=$dir/DravelinInstall.exe
-pe=$(od -An -tu4 -j60 -N4 "$exe" | tr -d ' ')
-machine=$(od -An -tx2 -j$((pe + 4)) -N2 "$exe" | tr -d ' ')
-subsystem=$(od -An -tu2 -j$((pe + 24 + 68)) -N2 "$exe" | tr -d ' ')
-check "installer is an i386 program (machine $machine)" test "$machine" = 014c
-check "installer is a GUI program (subsystem $subsystem)" test "$subsystem" = 2
+for exe in DravelinInstall.exe printer/setup.exe; do
+  pe=$(od -An -tu4 -j60 -N4 "$dir/$exe" | tr -d ' ')
+  machine=$(od -An -tx2 -j$((pe + 4)) -N2 "$dir/$exe" | tr -d ' ')
+  subsystem=$(od -An -tu2 -j$((pe + 24 + 68)) -N2 "$dir/$exe" | tr -d ' ')
+  check "$exe is an i386 program (machine $machine)" test "$machine" = 014c
+  check "$exe is a GUI program (subsystem $subsystem)" test "$subsystem" = 2
+done
 
 crlf_only() { # every LF preceded by CR, and the file ends with CR LF
   python3 - "$1" <<'PY'
@@ -32,11 +33,12 @@ d = open(sys.argv[1], "rb").read()
 sys.exit(0 if d.endswith(b"\r\n") and d.count(b"\n") == d.count(b"\r\n") and d.count(b"\r") == d.count(b"\r\n") else 1)
 PY
 }
-for f in LIESMICH.txt printer/MEROVAST.PPD printer/Merovast.inf printer/Merovast.rsp; do
+for f in LIESMICH.txt Entfernen.cmd printer/MEROVAST.PPD printer/Merovast.inf printer/Merovast.rsp; do
   check "$f has CR LF line ends only" crlf_only "$dir/$f"
 done
 check "LIESMICH.txt starts with the UTF-8 byte order mark" test "$(head -c3 "$dir/LIESMICH.txt" | od -An -tx1 | tr -d ' ')" = efbbbf
-check "LIESMICH.txt is valid UTF-8 with its umlauts" grep -q 'Anschluss löschen' "$dir/LIESMICH.txt"
+check "LIESMICH.txt is valid UTF-8 with its umlauts" grep -q 'Vertrauenswürdige Herausgeber' "$dir/LIESMICH.txt"
+check "Entfernen.cmd is in code page 850 (Anschluß with byte E1)" grep -qa $'Umgeleiteter Anschlu\xe1' "$dir/Entfernen.cmd"
 check "MEROVAST.PPD is Latin-1 (Auflösung as byte F6)" grep -qa $'Aufl\xf6sung' "$dir/printer/MEROVAST.PPD"
 check "Merovast.inf and Merovast.rsp are plain ASCII" bash -c '! LC_ALL=C grep -qP "[^\x00-\x7f]" "$0" "$1"' \
   "$dir/printer/Merovast.inf" "$dir/printer/Merovast.rsp"
