@@ -4,14 +4,17 @@ rem Aufruf als Administrator aus dem Ordner von DravelinInstall.exe (ein
 rem Doppelklick ist nicht genug: Rechtsklick, "Als Administrator ausführen").
 rem Geschrieben in der OEM-Codepage 850, in der cmd Batchdateien liest.
 setlocal
+rem Die Werkzeuge von Windows mit vollem Pfad: cmd sucht einen bloßen Namen
+rem zuerst im aktuellen Ordner.
+set "sys=%SystemRoot%\System32"
 echo Entfernen des PDF-Druckers DUR-Orarudi
 echo.
 
 rem Administratorrechte: "net session" gelingt nur einem Administrator (und
 rem nur bei laufendem Serverdienst), "fltmc" ebenso (ab Windows Vista).
-net session >nul 2>&1
+"%sys%\net.exe" session >nul 2>&1
 if "%errorlevel%"=="0" goto admin
-fltmc >nul 2>&1
+"%sys%\fltmc.exe" >nul 2>&1
 if "%errorlevel%"=="0" goto admin
 echo Dieses Skript braucht Administratorrechte. Bitte mit Rechtsklick und
 echo "Als Administrator ausführen" starten. Es wurde nichts geändert.
@@ -21,17 +24,17 @@ exit /b 1
 
 :admin
 echo Drucker DUR-Orarudi wird gelöscht ...
-rundll32 printui.dll,PrintUIEntry /dl /n "DUR-Orarudi" /q
+"%sys%\rundll32.exe" printui.dll,PrintUIEntry /dl /n "DUR-Orarudi" /q
 
 echo Druckwarteschlange wird angehalten ...
-net stop spooler
+"%sys%\net.exe" stop spooler
 
 set "monitors=HKLM\SYSTEM\CurrentControlSet\Control\Print\Monitors"
 set "found="
 for %%m in ("Redirected Port" "Umgeleiteter Anschluß") do (
-  reg query "%monitors%\%%~m\Ports\Dravelin:" >nul 2>&1
+  "%sys%\reg.exe" query "%monitors%\%%~m\Ports\Dravelin:" >nul 2>&1
   if not errorlevel 1 (
-    reg delete "%monitors%\%%~m\Ports\Dravelin:" /f >nul
+    "%sys%\reg.exe" delete "%monitors%\%%~m\Ports\Dravelin:" /f >nul
     echo Anschluss Dravelin: beim Monitor %%m gelöscht.
     set "found=1"
   )
@@ -39,7 +42,7 @@ for %%m in ("Redirected Port" "Umgeleiteter Anschluß") do (
 if not defined found echo Der Anschluss Dravelin: war nicht mehr vorhanden.
 
 echo Druckwarteschlange wird wieder gestartet ...
-net start spooler
+"%sys%\net.exe" start spooler
 
 if exist "%~dp0Merovast.cmd" (
   del /f "%~dp0Merovast.cmd"

@@ -3,11 +3,12 @@
 
 scenario.py NAME BUILD_DIR
 The Win64 DravelinInstall.exe runs in a throwaway Wine prefix, in the package
-folder "C:\\Paket Dravelin\\" with the monitor's set-up stand-in in printer\\,
-while the UI driver answers its message boxes and its file dialog. Afterwards
+folder "C:\\Paket Dravelin\\" with the package's printer\\setup.exe and logging
+stand-ins for RedMon's setup.exe and setup64.exe in printer\\redmon\\, while
+the UI driver answers its message boxes and its file dialog. Afterwards
 the registry (parsed from the prefix's system.reg: types and bytes) and the
 files it left are checked, and everything else is compared with the state
-before the run.
+before the run. The scenario "removal" then runs Entfernen.cmd.
 """
 import json, os, re, shutil, subprocess, sys, tempfile
 
@@ -15,6 +16,8 @@ NAME, BUILD = sys.argv[1], os.path.abspath(sys.argv[2])
 HERE = os.path.dirname(os.path.abspath(__file__))
 WINERUN = os.path.join(HERE, "..", "wine", "winerun")
 E2E = os.path.join(BUILD, "tests", "e2e")
+REDMON_SETUP = os.path.join(BUILD, "package", "setup", "setup.exe")
+REMOVAL_SCRIPT = os.path.join(BUILD, "tests", "package", "package", "Entfernen.cmd")
 INSTALLER = os.path.join(BUILD, "DravelinInstall.exe")
 if not os.path.exists(INSTALLER):
     INSTALLER = os.path.join(BUILD, "installer", "DravelinInstall.exe")
@@ -25,10 +28,21 @@ GS_QUESTION = "Das Programm 'Ghostscript' wurde nicht gefunden.\n\nIst dieses Pr
 DOWNLOAD = ("Bitte laden und installieren Sie Ghostscript, bevor Sie\ndie Installation des PDF-Druckers fortsetzen.\n\n"
             "Ghostscript ist kostenlos und wird für die Erzeugung\nvon PDF-Dateien benötigt.\n\nMöchten Sie Ghostscript jetzt laden?")
 REDMON = "Die Druckeranschluß-Umleitung (Redmon) wurde nicht korrekt installiert."
+# The installer's exit code for each scenario's end.
+EXIT_CODES = {"complete": 0, "dialog": 0, "removal": 0, "scriptfails": 1, "existing": 2, "existing_utf8": 2, "cancel": 3,
+              "nono": 4, "nomonitor": 5}
 PRINT = r"system\currentcontrolset\control\print"
 MONITOR = PRINT + r"\monitors\redirected port"
 PORT = MONITOR + r"\ports\dravelin:"
 DRIVERDATA = PRINT + r"\printers\dur-orarudi\printerdriverdata"
+PROGDIR_WIN = "C:\\Paket Dravelin\\"
+# What the stand-in for RedMon's setup64.exe logs when printer\setup.exe starts it.
+SETUP64_LINE = '"' + PROGDIR_WIN + 'printer\\redmon\\setup64.exe" -silent\n'
+GERMAN_MONITOR_KEY = r"HKLM\SYSTEM\CurrentControlSet\Control\Print\Monitors\Umgeleiteter Anschluß"
+# Below the German monitor as system.reg spells it.
+GERMAN_PORT = PRINT + r"\monitors\umgeleiteter anschlu\xdf\ports\dravelin:"
+# Entfernen.cmd's printer removal, as Wine's printui traces its arguments.
+PRINTUI_REMOVAL = 'L"' + '/dl /n "DUR-Orarudi" /q'.replace('"', '\\"') + '"'
 GS_DEFAULT = r"C:\Program Files\gs\gs10.00\bin\gswin32c.exe"
 PRINTER_DATA = bytes.fromhex("02 05 30 02 01 0B 00 00 00 48 E8 01 00 00 00 00"
                              " 2C 01 00 00 64 00 58 02 00 00 00 00 00 00 00 00"
@@ -91,6 +105,56 @@ def winerun(prefix, *args):
     env = dict(os.environ, WINERUN_KEEP=prefix)
     return subprocess.run([WINERUN, *args], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
 
+def removal_run(prefix, denied=False):
+    """Entfernen.cmd from the package folder, without console input; with
+    denied, "net session" answers as for a user without administrator rights.
+    Answers the exit code and the output."""
+    env = dict(os.environ, WINERUN_KEEP=prefix, WINEDEBUG="trace+printui")
+    net = os.path.join(prefix, "drive_c", "windows", "system32", "net.exe")
+    original = open(net, "rb").read()
+    if denied:
+        shutil.copy(os.path.join(E2E, "denied_standin.exe"), net)
+        env["WINEDLLOVERRIDES"] = "mscoree,mshtml=;net.exe=n"
+    try:
+        r = subprocess.run([WINERUN, "cmd", "/c", PROGDIR_WIN + "Entfernen.cmd"], env=env, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
+    finally:
+        open(net, "wb").write(original)
+    return r.returncode, r.stdout.decode("cp1252", "replace").replace("\r", "")
+
+def check_removal(prefix, drive_c, progdir):
+    shutil.copy(REMOVAL_SCRIPT, os.path.join(progdir, "Entfernen.cmd"))
+    system_reg = os.path.join(prefix, "system.reg")
+    installed_reg, installed_files = print_tree(parse_reg(system_reg)), file_tree(drive_c)
+    check("installed: the port below the German monitor", GERMAN_PORT in installed_reg, str(sorted(installed_reg))[:600])
+    script = os.path.join("paket dravelin", "merovast.cmd")
+    check("installed: the print script", script in installed_files)
+
+    rc, out = removal_run(prefix, denied=True)
+    print("--- Entfernen.cmd without administrator rights:\n" + out)
+    check("without administrator rights: exit code 1", rc == 1, str(rc))
+    check("without administrator rights: it says so", "Administratorrechte" in out)
+    check("without administrator rights: registry unchanged", print_tree(parse_reg(system_reg)) == installed_reg)
+    check("without administrator rights: files unchanged", file_tree(drive_c) == installed_files)
+
+    rc, out = removal_run(prefix)
+    print("--- Entfernen.cmd:\n" + out)
+    removed_reg, removed_files = print_tree(parse_reg(system_reg)), file_tree(drive_c)
+    check("removal: exit code 0", rc == 0, str(rc))
+    check("removal: printui removes the printer quietly", PRINTUI_REMOVAL in out, out[:600])
+    check("removal: the port is gone, other ports, printers and monitors stay",
+          removed_reg == {k: v for k, v in installed_reg.items() if k != GERMAN_PORT},
+          str(sorted(k for k in set(removed_reg) | set(installed_reg) if removed_reg.get(k) != installed_reg.get(k)))[:400])
+    check("removal: Merovast.cmd is gone, c:\\Daten\\PDF and every other file stay",
+          removed_files == {k: v for k, v in installed_files.items() if k != script},
+          str(sorted(k for k in set(removed_files) | set(installed_files) if removed_files.get(k) != installed_files.get(k)))[:400])
+    check("removal: it names what stays", "c:\\Daten\\PDF" in out)
+
+    rc, out = removal_run(prefix)
+    check("second removal: exit code 0", rc == 0, str(rc))
+    check("second removal: changes nothing",
+          print_tree(parse_reg(system_reg)) == removed_reg and file_tree(drive_c) == removed_files)
+
 # The installer and the UI driver side by side, in one session of the Wine
 # runner (its prefix, display and locale); the results come back as JSON.
 SIDE_BY_SIDE = r"""
@@ -151,11 +215,14 @@ def main():
     try:
         winerun(prefix, "cmd", "/c", "echo", "ready")
         drive_c = os.path.join(prefix, "drive_c")
-        progdir_win = "C:\\Paket Dravelin\\"
+        progdir_win = PROGDIR_WIN
         progdir = os.path.join(drive_c, "Paket Dravelin")
-        os.makedirs(os.path.join(progdir, "printer"))
+        redmon = os.path.join(progdir, "printer", "redmon")
+        os.makedirs(redmon)
         shutil.copy(INSTALLER, os.path.join(progdir, "DravelinInstall.exe"))
-        shutil.copy(os.path.join(E2E, "redmon_setup_standin.exe"), os.path.join(progdir, "printer", "setup.exe"))
+        shutil.copy(REDMON_SETUP, os.path.join(progdir, "printer", "setup.exe"))
+        for name in ("setup.exe", "setup64.exe"):
+            shutil.copy(os.path.join(E2E, "redmon_setup_standin.exe"), os.path.join(redmon, name))
         gs = GS_DEFAULT
         steps = []
         if NAME not in ("cancel", "nono", "dialog"):
@@ -175,8 +242,15 @@ def main():
             shutil.copy(os.path.join(E2E, "uidriver.exe"), os.path.join(drive_c, "Tools", "gs", "gswin32c.exe"))
             steps = ["box:yes", "file:" + gs]
         elif NAME == "nomonitor":
-            open(os.path.join(progdir, "printer", "register.off"), "w").close()
+            open(os.path.join(redmon, "register.off"), "w").close()
             steps = ["box:ok"]
+        elif NAME == "removal":
+            # RedMon under its German name, another port beside ours, another printer.
+            for key, value, data in ((GERMAN_MONITOR_KEY, "Driver", "redmon35.dll"),
+                                     (GERMAN_MONITOR_KEY + r"\Ports\Anderer:", "Command", r"C:\anders.cmd"),
+                                     (r"HKLM\SYSTEM\CurrentControlSet\Control\Print\Printers\Anderer Drucker",
+                                      "Name", "Anderer Drucker")):
+                winerun(prefix, "reg", "add", key, "/v", value, "/t", "REG_SZ", "/d", data, "/f")
         elif NAME == "scriptfails":
             os.makedirs(os.path.join(progdir, "Merovast.cmd"))
             steps = ["box:ok"]
@@ -196,20 +270,20 @@ def main():
         check("UI driver found every window (rc %d)" % drv_rc, drv_rc == 0)
         icons = re.findall(r"^icon (\w+)$", open(log, encoding="utf-8").read(), re.M)
         check("every message box shows its icon", all(i == "yes" for i in icons), str(icons))
-        setup_log = os.path.join(progdir, "printer", "setup.log")
+        setup_log = os.path.join(redmon, "setup.log")
         setup_ran = os.path.exists(setup_log)
+        check("exit code %d" % EXIT_CODES[NAME], rc == EXIT_CODES[NAME], str(rc))
 
         def unchanged():
             check("registry below Control\\Print unchanged", before_reg == after_reg,
                   str(sorted(k for k in set(after_reg) | set(before_reg) if after_reg.get(k) != before_reg.get(k)))[:400])
             extra = {k for k in set(after_files) | set(before_files)
-                     if before_files.get(k) != after_files.get(k) and not k.startswith("paket dravelin" + os.sep + "printer" + os.sep + "setup.log")}
+                     if before_files.get(k) != after_files.get(k) and not k.startswith(os.path.join("paket dravelin", "printer", "redmon", "setup.log"))}
             check("files unchanged", not extra, str(sorted(extra))[:400])
 
         if NAME in ("existing", "existing_utf8"):
             check("one message box", len(seen) == 1, str(seen))
             check("existing-printer message", seen[:1] == [[TITLE, EXISTING, ["OK"]]], str(seen))
-            check("exit code 0", rc == 0, str(rc))
             unchanged()
         elif NAME == "cancel":
             check("the Ghostscript question with Yes, No, Cancel",
@@ -220,28 +294,33 @@ def main():
             check("download question has two buttons", len(seen) == 2 and len(seen[1][2]) == 2, str(seen))
             unchanged()
         elif NAME == "nomonitor":
-            check("set-up ran with -silent", setup_ran and "-silent" in open(setup_log).read())
+            check("RedMon's setup64.exe ran with -silent", setup_ran and open(setup_log).read() == SETUP64_LINE,
+                  open(setup_log).read() if setup_ran else "not run")
             check("the monitor warning", [s[1] for s in seen] == [REDMON], str(seen))
             check("caption", all(s[0] == TITLE for s in seen), str(seen))
             unchanged()
         elif NAME == "scriptfails":
-            check("exit code non-zero", rc != 0, str(rc))
             check("one error report naming the print script",
                   len(seen) == 1 and "Merovast.cmd" in seen[0][1] and seen[0][0] == TITLE, str(seen))
             port = after_reg.get(PORT, {})
             check("port values written and kept", len(port) == 12, str(port))
             check("access script gone, output folder there",
                   os.path.isdir(os.path.join(drive_c, "Daten", "PDF")) and not os.path.exists(os.path.join(drive_c, "Daten", "PDF", "PDFCacls.cmd")))
+        if NAME == "removal":
+            check("no message box, no set-up run", seen == [] and not setup_ran, str(seen))
+            check_removal(prefix, drive_c, progdir)
         if NAME in ("complete", "dialog"):
-            check("exit code 0", rc == 0, str(rc))
             if NAME == "complete":
                 check("no message box", seen == [], str(seen))
             else:
                 check("the question, then the dialog", [s[1] for s in seen] == [GS_QUESTION], str(seen))
                 ui = open(log, encoding="utf-8").read()
                 check("the dialog proposes gswin32c.exe", "\nproposed gswin32c.exe\n" in ui, ui[-300:])
-            check("set-up stand-in ran with -silent", setup_ran and open(setup_log).read().strip().endswith("-silent"),
+            # printer\\setup.exe chose the 64-bit set-up of the 64-bit Windows.
+            check("RedMon's setup64.exe ran once with -silent", setup_ran and open(setup_log).read() == SETUP64_LINE,
                   open(setup_log).read() if setup_ran else "not run")
+            check("the monitor's key appeared", after_reg.get(MONITOR, {}).get("driver") == (1, b"redmon35.dll\0"),
+                  str(after_reg.get(MONITOR)))
             port = after_reg.get(PORT, {})
             sz = lambda s: (1, s.encode("cp1252") + b"\0")
             dw = lambda n: (4, n.to_bytes(4, "little"))

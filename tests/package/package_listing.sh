@@ -37,7 +37,7 @@ for f in LIESMICH.txt Entfernen.cmd printer/MEROVAST.PPD printer/Merovast.inf pr
   check "$f has CR LF line ends only" crlf_only "$dir/$f"
 done
 check "LIESMICH.txt starts with the UTF-8 byte order mark" test "$(head -c3 "$dir/LIESMICH.txt" | od -An -tx1 | tr -d ' ')" = efbbbf
-check "LIESMICH.txt is valid UTF-8 with its umlauts" grep -q 'Vertrauenswürdige Herausgeber' "$dir/LIESMICH.txt"
+check "LIESMICH.txt is valid UTF-8 with its umlauts" grep -q 'Rückgabewerte (Exit-Codes)' "$dir/LIESMICH.txt"
 check "Entfernen.cmd is in code page 850 (Anschluß with byte E1)" grep -qa $'Umgeleiteter Anschlu\xe1' "$dir/Entfernen.cmd"
 check "MEROVAST.PPD is Latin-1 (Auflösung as byte F6)" grep -qa $'Aufl\xf6sung' "$dir/printer/MEROVAST.PPD"
 check "Merovast.inf and Merovast.rsp are plain ASCII" bash -c '! LC_ALL=C grep -qP "[^\x00-\x7f]" "$0" "$1"' \
