@@ -28,9 +28,13 @@ GS_QUESTION = "Das Programm 'Ghostscript' wurde nicht gefunden.\n\nIst dieses Pr
 DOWNLOAD = ("Bitte laden und installieren Sie Ghostscript, bevor Sie\ndie Installation des PDF-Druckers fortsetzen.\n\n"
             "Ghostscript ist kostenlos und wird für die Erzeugung\nvon PDF-Dateien benötigt.\n\nMöchten Sie Ghostscript jetzt laden?")
 REDMON = "Die Druckeranschluß-Umleitung (Redmon) wurde nicht korrekt installiert."
-# The installer's exit code for each scenario's end.
-EXIT_CODES = {"complete": 0, "dialog": 0, "removal": 0, "scriptfails": 1, "existing": 2, "existing_utf8": 2, "cancel": 3,
-              "nono": 4, "nomonitor": 5}
+# How each scenario's run ends, and the exit codes of those ends (tests/data).
+ENDS = {"complete": "completed", "dialog": "completed", "removal": "completed", "scriptfails": "failure",
+        "existing": "printer_installed", "existing_utf8": "printer_installed", "cancel": "ghostscript_cancelled", "nono": "download_question",
+        "nomonitor": "monitor_missing"}
+EXIT_CODES = dict((name, int(code)) for name, code in
+                  (line.rstrip("\n").split("\t") for line in open(os.path.join(HERE, "..", "data", "exit_codes.tsv"),
+                                                              encoding="utf-8") if not line.startswith("#")))
 PRINT = r"system\currentcontrolset\control\print"
 MONITOR = PRINT + r"\monitors\redirected port"
 PORT = MONITOR + r"\ports\dravelin:"
@@ -272,7 +276,8 @@ def main():
         check("every message box shows its icon", all(i == "yes" for i in icons), str(icons))
         setup_log = os.path.join(redmon, "setup.log")
         setup_ran = os.path.exists(setup_log)
-        check("exit code %d" % EXIT_CODES[NAME], rc == EXIT_CODES[NAME], str(rc))
+        expected_rc = EXIT_CODES[ENDS[NAME]]
+        check("exit code %d (%s)" % (expected_rc, ENDS[NAME]), rc == expected_rc, str(rc))
 
         def unchanged():
             check("registry below Control\\Print unchanged", before_reg == after_reg,
