@@ -22,19 +22,6 @@ INSTALLER = os.path.join(BUILD, "DravelinInstall.exe")
 if not os.path.exists(INSTALLER):
     INSTALLER = os.path.join(BUILD, "installer", "DravelinInstall.exe")
 
-TITLE = "Installation DUR-Orarudi"
-EXISTING = "Der DUR-Orarudi ist bereits installiert.\n\nVor einer neuen Installation müssen Sie ihn in der Systemsteuerung manuell entfernen!"
-GS_QUESTION = "Das Programm 'Ghostscript' wurde nicht gefunden.\n\nIst dieses Programm bereits installiert?"
-DOWNLOAD = ("Bitte laden und installieren Sie Ghostscript, bevor Sie\ndie Installation des PDF-Druckers fortsetzen.\n\n"
-            "Ghostscript ist kostenlos und wird für die Erzeugung\nvon PDF-Dateien benötigt.\n\nMöchten Sie Ghostscript jetzt laden?")
-REDMON = "Die Druckeranschluß-Umleitung (Redmon) wurde nicht korrekt installiert."
-# How each scenario's run ends, and the exit codes of those ends (tests/data).
-ENDS = {"complete": "completed", "dialog": "completed", "removal": "completed", "scriptfails": "failure",
-        "existing": "printer_installed", "existing_utf8": "printer_installed", "cancel": "ghostscript_cancelled", "nono": "download_question",
-        "nomonitor": "monitor_missing"}
-EXIT_CODES = dict((name, int(code)) for name, code in
-                  (line.rstrip("\n").split("\t") for line in open(os.path.join(HERE, "..", "data", "exit_codes.tsv"),
-                                                              encoding="utf-8") if not line.startswith("#")))
 PRINT = r"system\currentcontrolset\control\print"
 MONITOR = PRINT + r"\monitors\redirected port"
 PORT = MONITOR + r"\ports\dravelin:"
@@ -48,10 +35,82 @@ GERMAN_PORT = PRINT + r"\monitors\umgeleiteter anschlu\xdf\ports\dravelin:"
 # Entfernen.cmd's printer removal, as Wine's printui traces its arguments.
 PRINTUI_REMOVAL = 'L"' + '/dl /n "DUR-Orarudi" /q'.replace('"', '\\"') + '"'
 GS_DEFAULT = r"C:\Program Files\gs\gs10.00\bin\gswin32c.exe"
-PRINTER_DATA = bytes.fromhex("02 05 30 02 01 0B 00 00 00 48 E8 01 00 00 00 00"
-                             " 2C 01 00 00 64 00 58 02 00 00 00 00 00 00 00 00"
-                             " 00 00 00 00 00 00 10 00 62 E8 C3 B3 00") + bytes(515)
-assert len(PRINTER_DATA) == 560
+GS_CHOSEN = r"C:\Tools\gs\gswin32c.exe"
+DATA = os.path.join(HERE, "..", "data")
+
+# The scenarios: what is prepared, how the UI driver answers, and what must
+# be seen and left behind.
+#   gs        where a gswin32c.exe lies (None: nowhere)
+#   printer   the printer is registered already
+#   redmon    False: the set-up stand-ins register no monitor
+#   blocked   a folder stands where the print script goes
+#   registry  values added before the run: (key, name, text)
+#   locale    the Unix locale Wine runs in (default C.UTF-8)
+#   steps     the UI driver's answers
+#   boxes     the message boxes in order: (text in messages.txt, the buttons,
+#             their number, or None: not checked)
+#   end       how the run ends, which gives the exit code (exit_codes.tsv)
+#   setup     "setup64": RedMon's 64-bit set-up ran once with -silent;
+#             "none": no set-up ran
+#   outcome   "installed", "unchanged", "failed" (the generic report, the
+#             port kept) or "removal" (installed, then Entfernen.cmd)
+EXISTING = dict(gs=GS_DEFAULT, printer=True, steps=["box:ok"], boxes=[("existing", ["OK"])],
+                end="printer_installed", outcome="unchanged")
+SCENARIOS = {
+    "complete": dict(gs=GS_DEFAULT, steps=[], boxes=[], end="completed", setup="setup64", outcome="installed"),
+    "dialog": dict(gs=GS_CHOSEN, dialog=True, steps=["box:yes", "file:" + GS_CHOSEN], boxes=[("question", 3)],
+                   end="completed", setup="setup64", outcome="installed"),
+    "existing": EXISTING,
+    # A language without an ANSI code page (Hindi), for which Wine makes the
+    # ANSI and OEM code pages 65001, as Windows' "Unicode UTF-8 for worldwide
+    # language support" does.
+    "existing_utf8": dict(EXISTING, locale="hi_IN.UTF-8"),
+    "cancel": dict(gs=None, steps=["box:cancel"], boxes=[("question", 3)], end="ghostscript_cancelled",
+                   outcome="unchanged"),
+    "nono": dict(gs=None, steps=["box:no", "box:no"], boxes=[("question", 3), ("download", 2)],
+                 end="download_question", outcome="unchanged"),
+    "nomonitor": dict(gs=GS_DEFAULT, redmon=False, steps=["box:ok"], boxes=[("monitor", None)],
+                      end="monitor_missing", setup="setup64", outcome="unchanged"),
+    "scriptfails": dict(gs=GS_DEFAULT, blocked=True, steps=["box:ok"], end="failure", outcome="failed"),
+    # RedMon under its German name, another port beside ours, another printer.
+    "removal": dict(gs=GS_DEFAULT, steps=[], boxes=[], end="completed", setup="none", outcome="removal",
+                    registry=[(GERMAN_MONITOR_KEY, "Driver", "redmon35.dll"),
+                              (GERMAN_MONITOR_KEY + r"\Ports\Anderer:", "Command", r"C:\anders.cmd"),
+                              (r"HKLM\SYSTEM\CurrentControlSet\Control\Print\Printers\Anderer Drucker",
+                               "Name", "Anderer Drucker")]),
+}
+
+def data_lines(name):
+    """The lines of a file in tests/data, comments left out."""
+    return [l for l in open(os.path.join(DATA, name), encoding="utf-8").read().split("\n") if not l.startswith("#")]
+
+def messages():
+    """messages.txt -> {name: text}"""
+    texts, name = {}, None
+    for line in data_lines("messages.txt"):
+        if line.startswith("["):
+            name = line[1:-1]
+            texts[name] = []
+        elif name:
+            texts[name].append(line)
+    return {k: "\n".join(v).rstrip("\n") for k, v in texts.items()}
+
+def values(name, progdir=""):
+    """A .tsv of registry values -> {lower-case name: (type, bytes)}"""
+    out = {}
+    for line in filter(None, data_lines(name)):
+        vname, vtype, value = line.split("\t")
+        value = value.replace("{program}", progdir)
+        if vtype == "REG_SZ":
+            out[vname.lower()] = (1, value.encode("cp1252") + b"\0")
+        elif vtype == "REG_DWORD":
+            out[vname.lower()] = (4, int(value).to_bytes(4, "little"))
+        else:
+            out[vname.lower()] = (3, bytes.fromhex(" ".join(data_lines(value[1:]))))
+    return out
+
+MESSAGES = messages()
+EXIT_CODES = dict((end, int(code)) for end, code in (l.split("\t") for l in filter(None, data_lines("exit_codes.tsv"))))
 
 failures = []
 def check(what, ok, detail=""):
@@ -208,142 +267,105 @@ def boxes(log):
 
 def expected_script(gs, progdir):
     d = lambda s: s.replace("%", "%%")
-    lines = ["@echo off", r"set file=c:\Daten\PDF\print.pdf",
-             '"' + d(gs) + '" @"' + d(progdir + "printer\\") + 'Merovast.rsp" -sOutputFile="%file%" -c save pop .setpdfwrite -f -',
-             '"' + d(progdir) + "Dravelin" + '.exe"']
+    lines = [l.replace("{ghostscript}", d(gs)).replace("{program}", d(progdir))
+             for l in filter(None, data_lines("print_script.txt"))]
     return "".join(l + "\r\n" for l in lines).encode("cp437")
 
+def prepare(s, prefix, drive_c, progdir):
+    """Sets the prefix up for scenario s."""
+    redmon = os.path.join(progdir, "printer", "redmon")
+    os.makedirs(redmon)
+    shutil.copy(INSTALLER, os.path.join(progdir, "DravelinInstall.exe"))
+    shutil.copy(REDMON_SETUP, os.path.join(progdir, "printer", "setup.exe"))
+    for name in ("setup.exe", "setup64.exe"):
+        shutil.copy(os.path.join(E2E, "redmon_setup_standin.exe"), os.path.join(redmon, name))
+    if s["gs"]:
+        gs_unix = os.path.join(drive_c, *s["gs"][3:].split("\\"))
+        os.makedirs(os.path.dirname(gs_unix))
+        shutil.copy(os.path.join(E2E, "uidriver.exe"), gs_unix)
+    if s.get("printer"):
+        winerun(prefix, "reg", "add", r"HKLM\SYSTEM\CurrentControlSet\Control\Print\Printers\DUR-Orarudi",
+                "/v", "Name", "/t", "REG_SZ", "/d", "DUR-Orarudi", "/f")
+    for key, value, data in s.get("registry", []):
+        winerun(prefix, "reg", "add", key, "/v", value, "/t", "REG_SZ", "/d", data, "/f")
+    if s.get("redmon") is False:
+        open(os.path.join(redmon, "register.off"), "w").close()
+    if s.get("blocked"):
+        os.makedirs(os.path.join(progdir, "Merovast.cmd"))
+
+def verify(s, run, before, after, prefix, drive_c, progdir):
+    """Checks what scenario s must have shown and left behind."""
+    rc, seen, ui, out = run
+    (before_reg, before_files), (after_reg, after_files) = before, after
+    check("exit code %d (%s)" % (EXIT_CODES[s["end"]], s["end"]), rc == EXIT_CODES[s["end"]], str(rc))
+    check("every caption is the installation title", all(b[0] == MESSAGES["title"] for b in seen), str(seen))
+    if s["outcome"] == "failed":
+        check("one error report naming the print script", len(seen) == 1 and "Merovast.cmd" in seen[0][1], str(seen))
+    else:
+        check("the message boxes", [b[1] for b in seen] == [MESSAGES[n] for n, _ in s["boxes"]], str(seen))
+        for (name, buttons), box in zip(s["boxes"], seen):
+            if buttons is not None:
+                got = box[2] if isinstance(buttons, list) else len(box[2])
+                check("the buttons of '%s'" % name, got == buttons, str(box[2]))
+    setup_log = os.path.join(progdir, "printer", "redmon", "setup.log")
+    setup_text = open(setup_log).read() if os.path.exists(setup_log) else None
+    if s.get("setup") == "setup64":
+        # printer\setup.exe chose the 64-bit set-up of the 64-bit Windows.
+        check("RedMon's setup64.exe ran once with -silent", setup_text == SETUP64_LINE, str(setup_text))
+    elif s.get("setup") == "none":
+        check("no set-up ran", setup_text is None, str(setup_text))
+    if s.get("dialog"):
+        check("the dialog proposes gswin32c.exe", "\nproposed gswin32c.exe\n" in ui, ui[-300:])
+    pdf = os.path.join(drive_c, "Daten", "PDF")
+    if s["outcome"] == "unchanged":
+        check("registry below Control\\Print unchanged", before_reg == after_reg,
+              str(sorted(k for k in set(after_reg) | set(before_reg) if after_reg.get(k) != before_reg.get(k)))[:400])
+        extra = {k for k in set(after_files) | set(before_files)
+                 if before_files.get(k) != after_files.get(k) and not k.startswith(os.path.join("paket dravelin", "printer", "redmon", "setup.log"))}
+        check("files unchanged", not extra, str(sorted(extra))[:400])
+    elif s["outcome"] == "failed":
+        check("port values written and kept", len(after_reg.get(PORT, {})) == 12, str(after_reg.get(PORT)))
+    elif s["outcome"] == "removal":
+        check_removal(prefix, drive_c, progdir)
+    else:
+        check("the monitor's key appeared", after_reg.get(MONITOR, {}).get("driver") == (1, b"redmon35.dll\0"),
+              str(after_reg.get(MONITOR)))
+        check("the port's twelve values", after_reg.get(PORT, {}) == values("port_values.tsv", PROGDIR_WIN),
+              str(after_reg.get(PORT)))
+        dd = after_reg.get(DRIVERDATA, {})
+        check("driver data", dd == values("driver_data.tsv"),
+              str({k: (t, len(b), b[:48].hex()) for k, (t, b) in dd.items()}))
+        script = os.path.join(progdir, "Merovast.cmd")
+        got = open(script, "rb").read() if os.path.exists(script) else b""
+        check("print script bytes", got == expected_script(s["gs"], PROGDIR_WIN), repr(got))
+        cacls = [l for l in out.splitlines() if "cacls" in l.lower()]
+        check("cacls ran for Jeder and Everyone", any("Jeder:F" in l for l in cacls) and any("Everyone:F" in l for l in cacls),
+              "\n".join(cacls[:6]))
+    if s["outcome"] in ("installed", "failed"):
+        check("output folder created, access script gone",
+              os.path.isdir(pdf) and not os.path.exists(os.path.join(pdf, "PDFCacls.cmd")))
+
 def main():
+    s = SCENARIOS[NAME]
     work = tempfile.mkdtemp(prefix="e2e-" + NAME + ".")
     prefix = os.path.join(work, "prefix")
     try:
         winerun(prefix, "cmd", "/c", "echo", "ready")
         drive_c = os.path.join(prefix, "drive_c")
-        progdir_win = PROGDIR_WIN
         progdir = os.path.join(drive_c, "Paket Dravelin")
-        redmon = os.path.join(progdir, "printer", "redmon")
-        os.makedirs(redmon)
-        shutil.copy(INSTALLER, os.path.join(progdir, "DravelinInstall.exe"))
-        shutil.copy(REDMON_SETUP, os.path.join(progdir, "printer", "setup.exe"))
-        for name in ("setup.exe", "setup64.exe"):
-            shutil.copy(os.path.join(E2E, "redmon_setup_standin.exe"), os.path.join(redmon, name))
-        gs = GS_DEFAULT
-        steps = []
-        if NAME not in ("cancel", "nono", "dialog"):
-            os.makedirs(os.path.join(drive_c, "Program Files", "gs", "gs10.00", "bin"))
-            shutil.copy(os.path.join(E2E, "uidriver.exe"), os.path.join(drive_c, "Program Files", "gs", "gs10.00", "bin", "gswin32c.exe"))
-        if NAME in ("existing", "existing_utf8"):
-            winerun(prefix, "reg", "add", r"HKLM\SYSTEM\CurrentControlSet\Control\Print\Printers\DUR-Orarudi",
-                    "/v", "Name", "/t", "REG_SZ", "/d", "DUR-Orarudi", "/f")
-            steps = ["box:ok"]
-        elif NAME == "cancel":
-            steps = ["box:cancel"]
-        elif NAME == "nono":
-            steps = ["box:no", "box:no"]
-        elif NAME == "dialog":
-            gs = r"C:\Tools\gs\gswin32c.exe"
-            os.makedirs(os.path.join(drive_c, "Tools", "gs"))
-            shutil.copy(os.path.join(E2E, "uidriver.exe"), os.path.join(drive_c, "Tools", "gs", "gswin32c.exe"))
-            steps = ["box:yes", "file:" + gs]
-        elif NAME == "nomonitor":
-            open(os.path.join(redmon, "register.off"), "w").close()
-            steps = ["box:ok"]
-        elif NAME == "removal":
-            # RedMon under its German name, another port beside ours, another printer.
-            for key, value, data in ((GERMAN_MONITOR_KEY, "Driver", "redmon35.dll"),
-                                     (GERMAN_MONITOR_KEY + r"\Ports\Anderer:", "Command", r"C:\anders.cmd"),
-                                     (r"HKLM\SYSTEM\CurrentControlSet\Control\Print\Printers\Anderer Drucker",
-                                      "Name", "Anderer Drucker")):
-                winerun(prefix, "reg", "add", key, "/v", value, "/t", "REG_SZ", "/d", data, "/f")
-        elif NAME == "scriptfails":
-            os.makedirs(os.path.join(progdir, "Merovast.cmd"))
-            steps = ["box:ok"]
-        before_reg = print_tree(parse_reg(os.path.join(prefix, "system.reg")))
-        before_files = file_tree(drive_c)
+        prepare(s, prefix, drive_c, progdir)
+        state = lambda: (print_tree(parse_reg(os.path.join(prefix, "system.reg"))), file_tree(drive_c))
+        before = state()
         log = os.path.join(work, "ui.log")
         open(log, "w").close()
-        # existing_utf8: a Unix locale of a language without an ANSI code page
-        # (Hindi), for which Wine makes the ANSI and OEM code pages 65001,
-        # as Windows' "Unicode UTF-8 for worldwide language support" does.
-        locale = "hi_IN.UTF-8" if NAME == "existing_utf8" else "C.UTF-8"
-        rc, drv_rc, out = run_installer(prefix, progdir, steps, log, locale)
-        after_reg = print_tree(parse_reg(os.path.join(prefix, "system.reg")))
-        after_files = file_tree(drive_c)
-        seen = boxes(log)
-        print("--- UI driver log:\n" + open(log, encoding="utf-8").read())
+        rc, drv_rc, out = run_installer(prefix, progdir, s["steps"], log, s.get("locale", "C.UTF-8"))
+        after = state()
+        ui = open(log, encoding="utf-8").read()
+        print("--- UI driver log:\n" + ui)
         check("UI driver found every window (rc %d)" % drv_rc, drv_rc == 0)
-        icons = re.findall(r"^icon (\w+)$", open(log, encoding="utf-8").read(), re.M)
+        icons = re.findall(r"^icon (\w+)$", ui, re.M)
         check("every message box shows its icon", all(i == "yes" for i in icons), str(icons))
-        setup_log = os.path.join(redmon, "setup.log")
-        setup_ran = os.path.exists(setup_log)
-        expected_rc = EXIT_CODES[ENDS[NAME]]
-        check("exit code %d (%s)" % (expected_rc, ENDS[NAME]), rc == expected_rc, str(rc))
-
-        def unchanged():
-            check("registry below Control\\Print unchanged", before_reg == after_reg,
-                  str(sorted(k for k in set(after_reg) | set(before_reg) if after_reg.get(k) != before_reg.get(k)))[:400])
-            extra = {k for k in set(after_files) | set(before_files)
-                     if before_files.get(k) != after_files.get(k) and not k.startswith(os.path.join("paket dravelin", "printer", "redmon", "setup.log"))}
-            check("files unchanged", not extra, str(sorted(extra))[:400])
-
-        if NAME in ("existing", "existing_utf8"):
-            check("one message box", len(seen) == 1, str(seen))
-            check("existing-printer message", seen[:1] == [[TITLE, EXISTING, ["OK"]]], str(seen))
-            unchanged()
-        elif NAME == "cancel":
-            check("the Ghostscript question with Yes, No, Cancel",
-                  seen == [[TITLE, GS_QUESTION, ["&Yes", "&No", "Cancel"]]] or (len(seen) == 1 and seen[0][1] == GS_QUESTION and len(seen[0][2]) == 3), str(seen))
-            unchanged()
-        elif NAME == "nono":
-            check("question then download question", [s[1] for s in seen] == [GS_QUESTION, DOWNLOAD], str(seen))
-            check("download question has two buttons", len(seen) == 2 and len(seen[1][2]) == 2, str(seen))
-            unchanged()
-        elif NAME == "nomonitor":
-            check("RedMon's setup64.exe ran with -silent", setup_ran and open(setup_log).read() == SETUP64_LINE,
-                  open(setup_log).read() if setup_ran else "not run")
-            check("the monitor warning", [s[1] for s in seen] == [REDMON], str(seen))
-            check("caption", all(s[0] == TITLE for s in seen), str(seen))
-            unchanged()
-        elif NAME == "scriptfails":
-            check("one error report naming the print script",
-                  len(seen) == 1 and "Merovast.cmd" in seen[0][1] and seen[0][0] == TITLE, str(seen))
-            port = after_reg.get(PORT, {})
-            check("port values written and kept", len(port) == 12, str(port))
-            check("access script gone, output folder there",
-                  os.path.isdir(os.path.join(drive_c, "Daten", "PDF")) and not os.path.exists(os.path.join(drive_c, "Daten", "PDF", "PDFCacls.cmd")))
-        if NAME == "removal":
-            check("no message box, no set-up run", seen == [] and not setup_ran, str(seen))
-            check_removal(prefix, drive_c, progdir)
-        if NAME in ("complete", "dialog"):
-            if NAME == "complete":
-                check("no message box", seen == [], str(seen))
-            else:
-                check("the question, then the dialog", [s[1] for s in seen] == [GS_QUESTION], str(seen))
-                ui = open(log, encoding="utf-8").read()
-                check("the dialog proposes gswin32c.exe", "\nproposed gswin32c.exe\n" in ui, ui[-300:])
-            # printer\\setup.exe chose the 64-bit set-up of the 64-bit Windows.
-            check("RedMon's setup64.exe ran once with -silent", setup_ran and open(setup_log).read() == SETUP64_LINE,
-                  open(setup_log).read() if setup_ran else "not run")
-            check("the monitor's key appeared", after_reg.get(MONITOR, {}).get("driver") == (1, b"redmon35.dll\0"),
-                  str(after_reg.get(MONITOR)))
-            port = after_reg.get(PORT, {})
-            sz = lambda s: (1, s.encode("cp1252") + b"\0")
-            dw = lambda n: (4, n.to_bytes(4, "little"))
-            want = {"description": sz("Drucken in die PDF"), "command": sz(progdir_win + "Merovast.cmd"),
-                    "arguments": sz(""), "printer": sz(""), "output": dw(0), "showwindow": dw(2), "runuser": dw(1),
-                    "delay": dw(300), "logfileuse": dw(0), "logfilename": sz(""), "logfiledebug": dw(0), "printerror": dw(0)}
-            check("the port's twelve values", port == want, str(port))
-            dd = after_reg.get(DRIVERDATA, {})
-            check("driver data", dd == {"protocol": dw(16), "printerdatasize": dw(560), "printerdata": (3, PRINTER_DATA)},
-                  str({k: (t, len(b), b[:48].hex()) for k, (t, b) in dd.items()}))
-            script = os.path.join(progdir, "Merovast.cmd")
-            got = open(script, "rb").read() if os.path.exists(script) else b""
-            check("print script bytes", got == expected_script(gs, progdir_win), repr(got))
-            check("output folder created, access script gone",
-                  os.path.isdir(os.path.join(drive_c, "Daten", "PDF")) and not os.path.exists(os.path.join(drive_c, "Daten", "PDF", "PDFCacls.cmd")))
-            cacls = [l for l in out.splitlines() if "cacls" in l.lower()]
-            check("cacls ran for Jeder and Everyone", any("Jeder:F" in l for l in cacls) and any("Everyone:F" in l for l in cacls),
-                  "\n".join(cacls[:6]))
+        verify(s, (rc, boxes(log), ui, out), before, after, prefix, drive_c, progdir)
     finally:
         shutil.rmtree(work, ignore_errors=True)
     print("%s: %s" % (NAME, "passed" if not failures else "FAILED: " + ", ".join(failures)))
