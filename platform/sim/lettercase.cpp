@@ -1,33 +1,25 @@
 // Letter case on the simulated machine: the simple lower-case mappings of
 // Unicode, one UTF-16 unit for one, which is what CharLowerBuffW does on
-// Windows for these characters.
-#include <algorithm>
-#include <iterator>
+// Windows for these characters. The host C library's C.UTF-8 locale knows
+// them; surrogate halves stay as they are.
+#include <locale.h>
+#include <wctype.h>
+
+#include <stdexcept>
 
 #include "platform/platform.h"
-#include "platform/sim/lowercase_table.h"
 
 namespace platform {
 
-namespace {
-
-char16_t Lower(char16_t c) {
-  // The last run that starts at or before c.
-  const auto* end = std::end(sim::kLowerCaseRuns);
-  const auto* run = std::upper_bound(std::begin(sim::kLowerCaseRuns), end, c,
-                                     [](char16_t value, const sim::LowerCaseRun& r) {
-                                       return value < r.first;
-                                     });
-  if (run == std::begin(sim::kLowerCaseRuns)) return c;
-  --run;
-  if (c > run->last || (c - run->first) % run->step != 0) return c;
-  return static_cast<char16_t>(c + run->delta);
-}
-
-}  // namespace
-
 void CharLowerBuffW(std::u16string* text) {
-  for (char16_t& c : *text) c = Lower(c);
+  static const locale_t unicode = [] {
+    const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+    if (locale == nullptr) throw std::runtime_error("the host C library has no C.UTF-8 locale");
+    return locale;
+  }();
+  for (char16_t& c : *text) {
+    if (c < 0xD800 || c >= 0xE000) c = static_cast<char16_t>(towlower_l(c, unicode));
+  }
 }
 
 }  // namespace platform
