@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """One end-to-end scenario of the installer under wine64 and Xvfb.
 
-scenario.py NAME BUILD_DIR
-The Win64 DravelinInstall.exe runs in a throwaway Wine prefix, in the package
+scenario.py NAME BUILD_DIR [--installer EXE]
+The Win64 DravelinInstall.exe (or EXE, such as the 32-bit release, with the
+printer\\setup.exe of its own build) runs in a throwaway Wine prefix, in the package
 folder "C:\\Paket Dravelin\\" with the package's printer\\setup.exe and logging
 stand-ins for RedMon's setup.exe and setup64.exe in printer\\redmon\\, while
 the UI driver answers its message boxes and its file dialog. Afterwards
@@ -21,6 +22,24 @@ REMOVAL_SCRIPT = os.path.join(BUILD, "tests", "package", "package", "Entfernen.c
 INSTALLER = os.path.join(BUILD, "DravelinInstall.exe")
 if not os.path.exists(INSTALLER):
     INSTALLER = os.path.join(BUILD, "installer", "DravelinInstall.exe")
+if sys.argv[3:4] == ["--installer"]:
+    INSTALLER = os.path.abspath(sys.argv[4])
+    REDMON_SETUP = os.path.join(os.path.dirname(INSTALLER), "..", "package", "setup", "setup.exe")
+
+def pe_machine(path):
+    """The machine field of a PE image's file header (0x14c: i386)."""
+    with open(path, "rb") as f:
+        head = f.read(4096)
+    pe = int.from_bytes(head[0x3C:0x40], "little")
+    return int.from_bytes(head[pe + 4:pe + 6], "little")
+
+# A 32-bit installer runs in a prefix with the 32-bit half (WoW64), every
+# 32-bit program emulated: starting one takes about a minute, so the waits
+# grow. The UI driver and RedMon's set-up stand-ins stay 64-bit programs.
+BITS = 32 if pe_machine(INSTALLER) == 0x14C else 64
+os.environ["WINERUN_BITS"] = str(BITS)
+SLOW = 1 if BITS == 64 else 8
+SKIPPED = 77  # winerun: 32-bit programs cannot run on this machine
 
 PRINT = r"system\currentcontrolset\control\print"
 MONITOR = PRINT + r"\monitors\redirected port"
@@ -34,7 +53,11 @@ GERMAN_MONITOR_KEY = r"HKLM\SYSTEM\CurrentControlSet\Control\Print\Monitors\Umge
 GERMAN_PORT = PRINT + r"\monitors\umgeleiteter anschlu\xdf\ports\dravelin:"
 # Entfernen.cmd's printer removal, as Wine's printui traces its arguments.
 PRINTUI_REMOVAL = 'L"' + '/dl /n "DUR-Orarudi" /q'.replace('"', '\\"') + '"'
-GS_DEFAULT = r"C:\Program Files\gs\gs10.00\bin\gswin32c.exe"
+# Where Ghostscript's installer puts gswin32c.exe: below the program-files
+# folder that the installer sees, which for a 32-bit program on 64-bit
+# Windows (WoW64) is "C:\Program Files (x86)".
+PROGRAM_FILES = "Program Files" if BITS == 64 else "Program Files (x86)"
+GS_DEFAULT = "C:\\" + PROGRAM_FILES + r"\gs\gs10.00\bin\gswin32c.exe"
 GS_CHOSEN = r"C:\Tools\gs\gswin32c.exe"
 DATA = os.path.join(HERE, "..", "data")
 
@@ -110,6 +133,8 @@ def values(name, progdir=""):
     return out
 
 MESSAGES = messages()
+# The command line that installs the printer, {program} for the program folder.
+PRINTER_COMMAND = next(filter(None, data_lines("printer_command.txt")))
 EXIT_CODES = dict((end, int(code)) for end, code in (l.split("\t") for l in filter(None, data_lines("exit_codes.tsv"))))
 
 failures = []
@@ -166,7 +191,11 @@ def file_tree(drive_c):
 
 def winerun(prefix, *args):
     env = dict(os.environ, WINERUN_KEEP=prefix)
-    return subprocess.run([WINERUN, *args], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
+    r = subprocess.run([WINERUN, *args], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120 * SLOW)
+    if r.returncode == SKIPPED:
+        print(r.stdout.decode("utf-8", "replace"))
+        sys.exit(SKIPPED)
+    return r
 
 def removal_run(prefix, denied=False):
     """Entfernen.cmd from the package folder, without console input; with
@@ -222,32 +251,39 @@ def check_removal(prefix, drive_c, progdir):
 # runner (its prefix, display and locale); the results come back as JSON.
 SIDE_BY_SIDE = r"""
 import json, os, subprocess, sys
-wine, installer, driver, log, result, *steps = [os.environ["WINERUN_WINE"]] + sys.argv[1:]
+wine, installer, driver, log, result, slow, *steps = [os.environ["WINERUN_WINE"]] + sys.argv[1:]
+slow = int(slow)
 inst = subprocess.Popen([wine, installer], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
 drv = subprocess.Popen([wine, driver, "Z:" + log.replace("/", "\\"), *steps],
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL) if steps else None
 timed_out = False
 try:
-    out, _ = inst.communicate(timeout=90)
+    out, _ = inst.communicate(timeout=90 * slow)
 except subprocess.TimeoutExpired:
     inst.kill()
     out, _ = inst.communicate()
     timed_out = True
-drv_rc = drv.wait(timeout=60) if drv else 0
+drv_rc = drv.wait(timeout=60 * slow) if drv else 0
 json.dump({"rc": inst.returncode, "drv_rc": drv_rc, "out": out.decode("utf-8", "replace"),
            "timed_out": timed_out}, open(result, "w"))
 """
 
 def run_installer(prefix, progdir_unix, steps, log, locale="C.UTF-8"):
     result = log + ".result.json"
-    env = dict(os.environ, WINERUN_KEEP=prefix, WINERUN_LOCALE=locale, WINEDEBUG="fixme+cacls")
+    env = dict(os.environ, WINERUN_KEEP=prefix, WINERUN_LOCALE=locale, WINEDEBUG="fixme+cacls,trace+process")
+    waits = ["wait:%d" % (30 * SLOW)] if steps and SLOW > 1 else []
     subprocess.run([WINERUN, "--host", sys.executable, "-c", SIDE_BY_SIDE,
                     os.path.join(progdir_unix, "DravelinInstall.exe"), os.path.join(E2E, "uidriver.exe"),
-                    log, result, *steps], env=env, stdout=subprocess.DEVNULL, timeout=240)
+                    log, result, str(SLOW), *waits, *steps], env=env, stdout=subprocess.DEVNULL, timeout=240 * SLOW)
     r = json.load(open(result))
     if r["timed_out"]:
         check("installer ends in bounded time", False)
     return r["rc"], r["drv_rc"], r["out"]
+
+def started(out):
+    """The command lines of the programs started, from Wine's process trace."""
+    lines = re.findall(r'CreateProcessInternalW app \(null\) cmdline L"((?:[^"\\]|\\.)*)"', out)
+    return [re.sub(r"\\(.)", r"\1", l) for l in lines]
 
 def boxes(log):
     """The message boxes the driver saw: [(caption, text, [buttons])]"""
@@ -338,7 +374,9 @@ def verify(s, run, before, after, prefix, drive_c, progdir):
         script = os.path.join(progdir, "Merovast.cmd")
         got = open(script, "rb").read() if os.path.exists(script) else b""
         check("print script bytes", got == expected_script(s["gs"], PROGDIR_WIN), repr(got))
-        cacls = [l for l in out.splitlines() if "cacls" in l.lower()]
+        check("printer installed through PrintUIEntry", PRINTER_COMMAND.replace("{program}", PROGDIR_WIN) in started(out),
+              "\n".join(started(out)))
+        cacls = [l for l in out.splitlines() if "cacls" in l.lower() and ":process:" not in l]
         check("cacls ran for Jeder and Everyone", any("Jeder:F" in l for l in cacls) and any("Everyone:F" in l for l in cacls),
               "\n".join(cacls[:6]))
     if s["outcome"] in ("installed", "failed"):

@@ -5,17 +5,21 @@
 //                      (yes, no, cancel, ok)
 //     file:<path>      wait for the dialog "Bitte gswin32c.exe auswählen!",
 //                      type <path> into its file name field and press OK
-// Each step waits at most 30 s. Everything seen is logged as UTF-8; the exit
+//     wait:<seconds>   let the following steps wait that long for their
+//                      window (a program emulated as 32-bit starts slowly)
+// Each step waits at most 30 s unless told otherwise. Everything seen is logged as UTF-8; the exit
 // code is 0 when every step found its window.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace {
 
 FILE* g_log = nullptr;
+int g_waitTenths = 300;  // how long a step waits for its window, in 0.1 s
 
 std::string Utf8(const std::wstring& w) {
   if (w.empty()) return {};
@@ -42,7 +46,7 @@ std::wstring TextOf(HWND h) {
 }
 
 HWND WaitFor(const std::wstring& caption) {
-  for (int i = 0; i < 300; ++i) {
+  for (int i = 0; i < g_waitTenths; ++i) {
     if (HWND h = FindWindowW(L"#32770", caption.c_str())) {
       if (IsWindowVisible(h)) return h;
     }
@@ -126,6 +130,7 @@ int main(int argc, char** argv) {
     const std::string step = argv[i];
     if (step.rfind("box:", 0) == 0) ok = PressBox(step.substr(4));
     else if (step.rfind("file:", 0) == 0) ok = ChooseFile(step.substr(5));
+    else if (step.rfind("wait:", 0) == 0) g_waitTenths = 10 * std::atoi(step.c_str() + 5);
     else ok = false;
     std::fflush(g_log);
   }

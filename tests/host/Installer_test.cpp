@@ -61,8 +61,7 @@ std::vector<Write> DriverDataWrites() {
 }
 
 std::string RundllLine(const std::string& programFolder) {
-  return "RUNDLL32 PRINTUI.DLL,PrintUIEntry /if /b \"DUR-Orarudi\" /f \"" + programFolder +
-         "printer\\Merovast.inf\" /r \"Dravelin:\" /m \"Dududoru PDF-Writer Plus 1.0 RC9\"";
+  return test_data::PrinterCommand(programFolder);
 }
 
 void ExpectBox(std::size_t index, const std::string& text, platform::Dword style) {

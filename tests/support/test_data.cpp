@@ -121,6 +121,12 @@ std::string PrintScript(const std::string& ghostscript, const std::string& progr
 
 std::string AccessScript() { return ScriptBytes(Lines("access_script.txt")); }
 
+std::string PrinterCommand(const std::string& programFolder) {
+  const std::vector<std::string> lines = Lines("printer_command.txt");
+  if (lines.size() != 1) throw std::runtime_error("test data: printer_command.txt needs one line");
+  return Replace(lines[0], "{program}", programFolder);
+}
+
 std::vector<Value> PortValues(const std::string& programFolder) {
   return Values("port_values.tsv", programFolder);
 }

@@ -19,6 +19,9 @@ std::string Message(const std::string& name);
 std::string PrintScript(const std::string& ghostscript, const std::string& programFolder);
 // The access script's bytes.
 std::string AccessScript();
+// The command line that installs the printer, for a program folder (closed
+// with "\").
+std::string PrinterCommand(const std::string& programFolder);
 
 // A registry value as it must be stored: type and bytes.
 struct Value {
