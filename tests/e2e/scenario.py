@@ -204,14 +204,19 @@ def removal_run(prefix, denied=False):
     env = dict(os.environ, WINERUN_KEEP=prefix, WINEDEBUG="trace+printui")
     net = os.path.join(prefix, "drive_c", "windows", "system32", "net.exe")
     original = open(net, "rb").read()
+    # The prefix's system files are hard links to the template's: replace,
+    # never write into, one of them.
+    def put(data):
+        os.unlink(net)
+        open(net, "wb").write(data)
     if denied:
-        shutil.copy(os.path.join(E2E, "denied_standin.exe"), net)
+        put(open(os.path.join(E2E, "denied_standin.exe"), "rb").read())
         env["WINEDLLOVERRIDES"] = "mscoree,mshtml=;net.exe=n"
     try:
         r = subprocess.run([WINERUN, "cmd", "/c", PROGDIR_WIN + "Entfernen.cmd"], env=env, stdin=subprocess.DEVNULL,
                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
     finally:
-        open(net, "wb").write(original)
+        put(original)
     return r.returncode, r.stdout.decode("cp1252", "replace").replace("\r", "")
 
 def check_removal(prefix, drive_c, progdir):
