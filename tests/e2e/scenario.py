@@ -33,12 +33,18 @@ def pe_machine(path):
     pe = int.from_bytes(head[0x3C:0x40], "little")
     return int.from_bytes(head[pe + 4:pe + 6], "little")
 
-# A 32-bit installer runs in a prefix with the 32-bit half (WoW64), every
-# 32-bit program emulated: starting one takes about a minute, so the waits
-# grow. The UI driver and RedMon's set-up stand-ins stay 64-bit programs.
+# A 32-bit installer runs in a prefix with the 32-bit half (WoW64). Where
+# the kernel cannot run 32-bit code and qemu emulates it (scripts/setup-wine32),
+# starting a 32-bit program takes about a minute, so the waits grow. The UI
+# driver and RedMon's set-up stand-ins stay 64-bit programs.
 BITS = 32 if pe_machine(INSTALLER) == 0x14C else 64
 os.environ["WINERUN_BITS"] = str(BITS)
-SLOW = 1 if BITS == 64 else 8
+def emulated():
+    try:
+        return open("/proc/sys/fs/binfmt_misc/qemu-i386").readline().strip() == "enabled"
+    except OSError:
+        return False
+SLOW = 8 if BITS == 32 and emulated() else 1
 SKIPPED = 77  # winerun: 32-bit programs cannot run on this machine
 
 PRINT = r"system\currentcontrolset\control\print"
