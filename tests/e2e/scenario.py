@@ -2,10 +2,10 @@
 """One end-to-end scenario of the installer under wine64 and Xvfb.
 
 scenario.py NAME BUILD_DIR [--installer EXE]
-The Win64 DravelinInstall.exe (or EXE, such as the 32-bit release, with the
-printer\\setup.exe of its own build) runs in a throwaway Wine prefix, in the package
-folder "C:\\Paket Dravelin\\" with the package's printer\\setup.exe and logging
-stand-ins for RedMon's setup.exe and setup64.exe in printer\\redmon\\, while
+The Win64 DravelinInstall.exe (or EXE, such as the 32-bit release) runs in a
+throwaway Wine prefix, in the package folder "C:\\Paket Dravelin\\" with
+logging stand-ins for RedMon's setup.exe (32-bit, from EXE's build: it hands
+over to setup64.exe as RedMon's does) and setup64.exe in printer\\, while
 the UI driver answers its message boxes and its file dialog. Afterwards
 the registry (parsed from the prefix's system.reg: types and bytes) and the
 files it left are checked, and everything else is compared with the state
@@ -17,14 +17,16 @@ NAME, BUILD = sys.argv[1], os.path.abspath(sys.argv[2])
 HERE = os.path.dirname(os.path.abspath(__file__))
 WINERUN = os.path.join(HERE, "..", "wine", "winerun")
 E2E = os.path.join(BUILD, "tests", "e2e")
-REDMON_SETUP = os.path.join(BUILD, "package", "setup", "setup.exe")
+# RedMon's set-up: printer\setup.exe and printer\setup64.exe.
+REDMON_SETUP = os.path.join(E2E, "redmon_setup_standin.exe")
+REDMON_SETUP64 = REDMON_SETUP
 REMOVAL_SCRIPT = os.path.join(BUILD, "tests", "package", "package", "Entfernen.cmd")
 INSTALLER = os.path.join(BUILD, "DravelinInstall.exe")
 if not os.path.exists(INSTALLER):
     INSTALLER = os.path.join(BUILD, "installer", "DravelinInstall.exe")
 if sys.argv[3:4] == ["--installer"]:
     INSTALLER = os.path.abspath(sys.argv[4])
-    REDMON_SETUP = os.path.join(os.path.dirname(INSTALLER), "..", "package", "setup", "setup.exe")
+    REDMON_SETUP = os.path.join(os.path.dirname(INSTALLER), "..", "tests", "e2e", "redmon_setup_standin.exe")
 
 def pe_machine(path):
     """The machine field of a PE image's file header (0x14c: i386)."""
@@ -36,7 +38,7 @@ def pe_machine(path):
 # A 32-bit installer runs in a prefix with the 32-bit half (WoW64). Where
 # the kernel cannot run 32-bit code and qemu emulates it (scripts/setup-wine32),
 # starting a 32-bit program takes about a minute, so the waits grow. The UI
-# driver and RedMon's set-up stand-ins stay 64-bit programs.
+# driver and the stand-in for RedMon's setup64.exe stay 64-bit programs.
 BITS = 32 if pe_machine(INSTALLER) == 0x14C else 64
 os.environ["WINERUN_BITS"] = str(BITS)
 def emulated():
@@ -53,7 +55,7 @@ PORT = MONITOR + r"\ports\dravelin:"
 DRIVERDATA = PRINT + r"\printers\dur-orarudi\printerdriverdata"
 PROGDIR_WIN = "C:\\Paket Dravelin\\"
 # What the stand-in for RedMon's setup64.exe logs when printer\setup.exe starts it.
-SETUP64_LINE = '"' + PROGDIR_WIN + 'printer\\redmon\\setup64.exe" -silent\n'
+SETUP64_LINE = '"' + PROGDIR_WIN + 'printer\\setup64.exe" -silent\n'
 GERMAN_MONITOR_KEY = r"HKLM\SYSTEM\CurrentControlSet\Control\Print\Monitors\Umgeleiteter Anschluß"
 # Below the German monitor as system.reg spells it.
 GERMAN_PORT = PRINT + r"\monitors\umgeleiteter anschlu\xdf\ports\dravelin:"
@@ -320,12 +322,11 @@ def expected_script(gs, progdir):
 
 def prepare(s, prefix, drive_c, progdir):
     """Sets the prefix up for scenario s."""
-    redmon = os.path.join(progdir, "printer", "redmon")
+    redmon = os.path.join(progdir, "printer")
     os.makedirs(redmon)
     shutil.copy(INSTALLER, os.path.join(progdir, "DravelinInstall.exe"))
-    shutil.copy(REDMON_SETUP, os.path.join(progdir, "printer", "setup.exe"))
-    for name in ("setup.exe", "setup64.exe"):
-        shutil.copy(os.path.join(E2E, "redmon_setup_standin.exe"), os.path.join(redmon, name))
+    shutil.copy(REDMON_SETUP, os.path.join(redmon, "setup.exe"))
+    shutil.copy(REDMON_SETUP64, os.path.join(redmon, "setup64.exe"))
     if s["gs"]:
         gs_unix = os.path.join(drive_c, *s["gs"][3:].split("\\"))
         os.makedirs(os.path.dirname(gs_unix))
@@ -354,10 +355,10 @@ def verify(s, run, before, after, prefix, drive_c, progdir):
             if buttons is not None:
                 got = box[2] if isinstance(buttons, list) else len(box[2])
                 check("the buttons of '%s'" % name, got == buttons, str(box[2]))
-    setup_log = os.path.join(progdir, "printer", "redmon", "setup.log")
+    setup_log = os.path.join(progdir, "printer", "setup.log")
     setup_text = open(setup_log).read() if os.path.exists(setup_log) else None
     if s.get("setup") == "setup64":
-        # printer\setup.exe chose the 64-bit set-up of the 64-bit Windows.
+        # RedMon's 32-bit setup.exe handed over to setup64.exe on the 64-bit Windows.
         check("RedMon's setup64.exe ran once with -silent", setup_text == SETUP64_LINE, str(setup_text))
     elif s.get("setup") == "none":
         check("no set-up ran", setup_text is None, str(setup_text))
@@ -368,7 +369,7 @@ def verify(s, run, before, after, prefix, drive_c, progdir):
         check("registry below Control\\Print unchanged", before_reg == after_reg,
               str(sorted(k for k in set(after_reg) | set(before_reg) if after_reg.get(k) != before_reg.get(k)))[:400])
         extra = {k for k in set(after_files) | set(before_files)
-                 if before_files.get(k) != after_files.get(k) and not k.startswith(os.path.join("paket dravelin", "printer", "redmon", "setup.log"))}
+                 if before_files.get(k) != after_files.get(k) and k != os.path.join("paket dravelin", "printer", "setup.log")}
         check("files unchanged", not extra, str(sorted(extra))[:400])
     elif s["outcome"] == "failed":
         check("port values written and kept", len(after_reg.get(PORT, {})) == 12, str(after_reg.get(PORT)))

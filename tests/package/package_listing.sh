@@ -1,24 +1,25 @@
 #!/usr/bin/env bash
 # package_listing.sh PACKAGEDIR ZIP
 # The release package: exactly the expected files in the folder and in the
-# zip, the zip's entries byte for byte the folder's files, the installer and
-# printer\setup.exe 32-bit Windows GUI programs, the text files with CR LF
-# line ends and in the encodings Windows reads them in.
+# zip, the zip's entries byte for byte the folder's files, the installer a
+# 32-bit Windows GUI program, the text files with CR LF line ends and in the
+# encodings Windows reads them in. RedMon's files are not in the package:
+# the administrator adds them to printer\.
 set -uo pipefail
 dir=$1 zip=$2
 fail=0
 check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; fail=1; fi; }
-expected=$'DravelinInstall.exe\nEntfernen.cmd\nLIESMICH.txt\nprinter/MEROVAST.PPD\nprinter/Merovast.inf\nprinter/Merovast.rsp\nprinter/setup.exe'
+expected=$'DravelinInstall.exe\nEntfernen.cmd\nLIESMICH.txt\nprinter/MEROVAST.PPD\nprinter/Merovast.inf\nprinter/Merovast.rsp'
 
 actual=$(cd "$dir" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
-check "package folder holds exactly the seven files (got: $(tr '\n' ' ' <<<"$actual"))" test "$actual" = "$expected"
+check "package folder holds exactly the six files (got: $(tr '\n' ' ' <<<"$actual"))" test "$actual" = "$expected"
 inzip=$(unzip -Z1 "$zip" 2>/dev/null | grep -v '/$' | LC_ALL=C sort)
-check "zip holds exactly the seven files (got: $(tr '\n' ' ' <<<"$inzip"))" test "$inzip" = "$expected"
+check "zip holds exactly the six files (got: $(tr '\n' ' ' <<<"$inzip"))" test "$inzip" = "$expected"
 while read -r f; do
   check "zip entry $f equals the folder's file" cmp -s <(unzip -p "$zip" "$f") "$dir/$f"
 done <<<"$expected"
 
-for exe in DravelinInstall.exe printer/setup.exe; do
+for exe in DravelinInstall.exe; do
   pe=$(od -An -tu4 -j60 -N4 "$dir/$exe" | tr -d ' ')
   machine=$(od -An -tx2 -j$((pe + 4)) -N2 "$dir/$exe" | tr -d ' ')
   subsystem=$(od -An -tu2 -j$((pe + 24 + 68)) -N2 "$dir/$exe" | tr -d ' ')

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks a built DravelinInstall.exe as a user of the release would see it.
 
-check_pe.py EXE [--machine i386|x64] [--imports ALLOWLIST] [--helper]
+check_pe.py EXE [--machine i386|x64] [--imports ALLOWLIST]
   the image format and machine (PE32 i386, or PE32+ x64), the GUI subsystem,
   an OS and subsystem version in the header that Windows XP accepts (5.1 for
   i386, 5.2 for x64), no debug sections, imports from Windows system DLLs
@@ -15,9 +15,6 @@ check_pe.py EXE [--machine i386|x64] [--imports ALLOWLIST] [--helper]
   asking for administrator rights, depending on Common Controls 6.0.0.0,
   declaring DPI awareness, with a single namespace per element (the form
   Windows XP reads).
-With --helper (a program of the package that opens no window, such as
-printer\setup.exe) the icon group, the version record and the manifest's
-Common Controls and DPI entries are not required.
 Prints every finding; the exit code is the number of failed checks.
 """
 import argparse, re, struct, sys
@@ -60,7 +57,6 @@ def main():
     args.add_argument("exe")
     args.add_argument("--machine", choices=("i386", "x64"), default="i386")
     args.add_argument("--imports", metavar="ALLOWLIST")
-    args.add_argument("--helper", action="store_true")
     args = args.parse_args()
     machine = args.machine
     data = open(args.exe, "rb").read()
@@ -152,10 +148,7 @@ def main():
           sorted({hex(lang) for (_, _, lang) in res}))
     groups = [v for (t, _, _), v in res.items() if t == RT_GROUP_ICON]
     versions = [(lang, v) for (t, _, lang), v in res.items() if t == RT_VERSION]
-    if args.helper:
-        groups, versions = [], []
-    else:
-        check("one icon group", len(groups) == 1, len(groups))
+    check("one icon group", len(groups) == 1, len(groups))
     if groups:
         g = groups[0]
         count = struct.unpack_from("<H", g, 4)[0]
@@ -189,9 +182,9 @@ def main():
     check("one manifest, id 1", list(n for n, _ in manifests) == [1], list(manifests))
     m = manifests.get(next(iter(manifests), None), b"").decode("utf-8", "replace")
     check("manifest asks for administrator rights", 'level="requireAdministrator"' in m, m[m.find("<requestedExecutionLevel"):][:80])
-    check_manifest(m, args.helper)
+    check_manifest(m)
 
-def check_manifest(m, helper):
+def check_manifest(m):
     # Each element declares at most one namespace and uses no prefix.
     tags = re.findall(r"<([A-Za-z_][\w.:-]*)([^>]*)>", m)
     mixed = [t for t, attrs in tags if ":" in t or len(re.findall(r"\bxmlns(?::[\w.-]+)?=", attrs)) > 1]
@@ -200,8 +193,6 @@ def check_manifest(m, helper):
         root = ET.fromstring(m.encode("utf-8"))
     except ET.ParseError as e:
         check("manifest is well-formed XML", False, e)
-        return
-    if helper:
         return
     ids = root.findall("%sdependency/%sdependentAssembly/%sassemblyIdentity" % (ASM_V1, ASM_V1, ASM_V1))
     cc6 = [i.attrib for i in ids if i.get("name") == "Microsoft.Windows.Common-Controls"]
