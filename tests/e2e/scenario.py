@@ -143,7 +143,8 @@ def values(name, progdir=""):
 MESSAGES = messages()
 # The command line that installs the printer, {program} for the program folder.
 PRINTER_COMMAND = next(filter(None, data_lines("printer_command.txt")))
-EXIT_CODES = dict((end, int(code)) for end, code in (l.split("\t") for l in filter(None, data_lines("exit_codes.tsv"))))
+# exit_codes.tsv: name, code and further fields; only the first two are read.
+EXIT_CODES = dict((f[0], int(f[1])) for f in (l.split("\t") for l in filter(None, data_lines("exit_codes.tsv"))))
 
 failures = []
 def check(what, ok, detail=""):
@@ -205,10 +206,24 @@ def winerun(prefix, *args):
         sys.exit(SKIPPED)
     return r
 
-def removal_run(prefix, denied=False):
-    """Entfernen.cmd from the package folder, without console input; with
-    denied, "net session" answers as for a user without administrator rights.
-    Answers the exit code and the output."""
+# Where the removal runs below write their log and find their starter: below
+# C:\users, which file_tree() leaves out.
+REMOVAL_LOG = r"C:\users\Public\Entfernen.log"
+# A starter that starts the spooler first (it does not run in a fresh Wine
+# session), so that Entfernen.cmd must stop and start it again, and then
+# says whether the spooler runs. cmd /c, not call: Wine's call loses the
+# exit code of a script's exit /b.
+SPOOLER_STARTER = ("@echo off\r\nnet start spooler >nul 2>&1\r\n"
+                   'cmd /c "' + PROGDIR_WIN + 'Entfernen.cmd" %*\r\nset rc=%errorlevel%\r\n'
+                   'sc query spooler | find "RUNNING" >nul\r\nif not errorlevel 1 echo spooler running\r\n'
+                   "exit /b %rc%\r\n")
+SPOOLER_RUNNING = "spooler running"
+
+def removal_run(prefix, *args, denied=False, spooler=False):
+    """Entfernen.cmd from the package folder with ARGS, its console input
+    from /dev/null; with denied, "net session" answers as for a user without
+    administrator rights; with spooler, through SPOOLER_STARTER. Answers the
+    exit code and what the scripts printed (Wine's own debug lines left out)."""
     env = dict(os.environ, WINERUN_KEEP=prefix, WINEDEBUG="trace+printui")
     net = os.path.join(prefix, "drive_c", "windows", "system32", "net.exe")
     original = open(net, "rb").read()
@@ -220,45 +235,84 @@ def removal_run(prefix, denied=False):
     if denied:
         put(open(os.path.join(E2E, "denied_standin.exe"), "rb").read())
         env["WINEDLLOVERRIDES"] = "mscoree,mshtml=;net.exe=n"
+    script = PROGDIR_WIN + "Entfernen.cmd"
+    if spooler:
+        script = r"C:\users\Public\Entfernen-Spooler.cmd"
+        with open(os.path.join(prefix, "drive_c", "users", "Public", "Entfernen-Spooler.cmd"), "w", newline="") as f:
+            f.write(SPOOLER_STARTER)
     try:
-        r = subprocess.run([WINERUN, "cmd", "/c", PROGDIR_WIN + "Entfernen.cmd"], env=env, stdin=subprocess.DEVNULL,
+        r = subprocess.run([WINERUN, "cmd", "/c", script, *args], env=env, stdin=subprocess.DEVNULL,
                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
     finally:
         put(original)
-    return r.returncode, r.stdout.decode("cp1252", "replace").replace("\r", "")
+    out = r.stdout.decode("cp1252", "replace").replace("\r", "")
+    printed = [l for l in out.split("\n") if not re.match(r"[0-9a-f]{4}:(trace|fixme|err|warn):", l)]
+    return r.returncode, "\n".join(printed).strip("\n"), out
+
+def removal_log(prefix):
+    """The removal log's lines, read in the ANSI code page it is written in."""
+    path = os.path.join(prefix, "drive_c", *REMOVAL_LOG[3:].split("\\"))
+    return open(path, "rb").read().decode("cp1252").split("\r\n") if os.path.exists(path) else []
 
 def check_removal(prefix, drive_c, progdir):
     shutil.copy(REMOVAL_SCRIPT, os.path.join(progdir, "Entfernen.cmd"))
     system_reg = os.path.join(prefix, "system.reg")
-    installed_reg, installed_files = print_tree(parse_reg(system_reg)), file_tree(drive_c)
+    state = lambda: (print_tree(parse_reg(system_reg)), file_tree(drive_c))
+    installed_reg, installed_files = state()
     check("installed: the port below the German monitor", GERMAN_PORT in installed_reg, str(sorted(installed_reg))[:600])
     script = os.path.join("paket dravelin", "merovast.cmd")
     check("installed: the print script", script in installed_files)
 
-    rc, out = removal_run(prefix, denied=True)
+    rc, out, _ = removal_run(prefix, denied=True)
     print("--- Entfernen.cmd without administrator rights:\n" + out)
-    check("without administrator rights: exit code 1", rc == 1, str(rc))
+    check("without administrator rights: exit code %d" % EXIT_CODES["removal_denied"], rc == EXIT_CODES["removal_denied"], str(rc))
     check("without administrator rights: it says so", "Administratorrechte" in out)
-    check("without administrator rights: registry unchanged", print_tree(parse_reg(system_reg)) == installed_reg)
-    check("without administrator rights: files unchanged", file_tree(drive_c) == installed_files)
+    check("without administrator rights: nothing changed", state() == (installed_reg, installed_files))
 
-    rc, out = removal_run(prefix)
-    print("--- Entfernen.cmd:\n" + out)
-    removed_reg, removed_files = print_tree(parse_reg(system_reg)), file_tree(drive_c)
-    check("removal: exit code 0", rc == 0, str(rc))
-    check("removal: printui removes the printer quietly", PRINTUI_REMOVAL in out, out[:600])
+    # Quiet, as a distribution tool runs it, while the spooler runs: nothing
+    # printed (no prompt, no pause), the log tells each step.
+    rc, out, _ = removal_run(prefix, "/quiet", "/log", REMOVAL_LOG, spooler=True)
+    removed_reg, removed_files = state()
+    log = removal_log(prefix)
+    print("--- Entfernen.cmd /quiet, its log:\n" + "\n".join(log))
+    check("removal: exit code %d" % EXIT_CODES["removal_clean"], rc == EXIT_CODES["removal_clean"], str(rc))
+    check("removal: quiet, and the spooler runs again afterwards", out == SPOOLER_RUNNING, out[:600])
     check("removal: the port is gone, other ports, printers and monitors stay",
           removed_reg == {k: v for k, v in installed_reg.items() if k != GERMAN_PORT},
           str(sorted(k for k in set(removed_reg) | set(installed_reg) if removed_reg.get(k) != installed_reg.get(k)))[:400])
     check("removal: Merovast.cmd is gone, c:\\Daten\\PDF and every other file stay",
           removed_files == {k: v for k, v in installed_files.items() if k != script},
           str(sorted(k for k in set(removed_files) | set(installed_files) if removed_files.get(k) != installed_files.get(k)))[:400])
-    check("removal: it names what stays", "c:\\Daten\\PDF" in out)
+    stamped = [l for l in log if l]
+    check("removal log: every line begins with a time stamp",
+          stamped and all(re.match(r"\d{1,2}\.\d{1,2}\.\d{4} \d{1,2}:\d\d", l) for l in stamped), "\n".join(stamped[:3]))
+    for what in ('Anschluss Dravelin: beim Monitor "Umgeleiteter Anschluß" gelöscht.', "Druckwarteschlange angehalten.",
+                 "net start spooler beendet, Exit-Code 0.", "Druckskript Merovast.cmd gelöscht.",
+                 "Ende: Exit-Code %d (alles entfernt)." % EXIT_CODES["removal_clean"]):
+        check("removal log, in the ANSI code page: " + what, any(l.endswith(" " + what) for l in log))
 
-    rc, out = removal_run(prefix)
-    check("second removal: exit code 0", rc == 0, str(rc))
-    check("second removal: changes nothing",
-          print_tree(parse_reg(system_reg)) == removed_reg and file_tree(drive_c) == removed_files)
+    rc, out, _ = removal_run(prefix, "-Q", "-LOG", REMOVAL_LOG)
+    log_again = removal_log(prefix)
+    check("second removal: exit code %d" % EXIT_CODES["removal_clean"], rc == EXIT_CODES["removal_clean"], str(rc))
+    check("second removal: quiet", out == "", out[:600])
+    check("second removal: changes nothing", state() == (removed_reg, removed_files))
+    check("second removal: the log is appended to and says nothing was there",
+          log_again[:len(log) - 1] == log[:-1] and any("nichts mehr vorhanden" in l for l in log_again[len(log) - 1:]),
+          "\n".join(log_again[len(log) - 1:]))
+
+    # A printer that Wine's printui cannot delete stays: named, its own code.
+    winerun(prefix, "reg", "add", r"HKLM\SYSTEM\CurrentControlSet\Control\Print\Printers\DUR-Orarudi",
+            "/v", "Name", "/t", "REG_SZ", "/d", "DUR-Orarudi", "/f")
+    rc, out, raw = removal_run(prefix)
+    print("--- Entfernen.cmd with a printer left:\n" + out)
+    check("printer left: exit code %d" % EXIT_CODES["removal_left"], rc == EXIT_CODES["removal_left"], str(rc))
+    check("printer left: printui is asked to remove it quietly", PRINTUI_REMOVAL in raw, raw[:600])
+    check("printer left: it is named", "Nicht entfernt werden konnte: Drucker DUR-Orarudi." in out, out[:600])
+    # A pause or a question would print after the script's last line.
+    check("printer left: it names what stays and ends there, without a pause",
+          out.endswith('c:\\Daten\\PDF mit Ihren PDF-Dateien,\n  - RedMon und Ghostscript (bei Bedarf über '
+                       '"Programme und Features"),\n  - der Druckertreiber (bei Bedarf unter "Druckservereigenschaften").'),
+          out[-300:])
 
 # The installer and the UI driver side by side, in one session of the Wine
 # runner (its prefix, display and locale); the results come back as JSON.
