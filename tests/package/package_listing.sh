@@ -39,6 +39,25 @@ for f in LIESMICH.txt Entfernen.cmd printer/MEROVAST.PPD printer/Merovast.inf pr
 done
 check "LIESMICH.txt starts with the UTF-8 byte order mark" test "$(head -c3 "$dir/LIESMICH.txt" | od -An -tx1 | tr -d ' ')" = efbbbf
 check "LIESMICH.txt is valid UTF-8 with its umlauts" grep -q 'Rückgabewerte (Exit-Codes)' "$dir/LIESMICH.txt"
+# Each exit code of exit_codes.tsv in LIESMICH's table of its program, with
+# the word that tells a distribution tool what to make of it.
+codes_listed() {
+  python3 - "$dir/LIESMICH.txt" "$(dirname "$0")/../data/exit_codes.tsv" <<'PY'
+import re, sys
+text = open(sys.argv[1], encoding="utf-8-sig").read().replace("\r\n", "\n")
+word = {"success": "Erfolg", "failure": "Fehler", "retry": "Wiederholen"}
+want = {"DravelinInstall.exe": {}, "Entfernen.cmd": {}}
+for line in open(sys.argv[2], encoding="utf-8"):
+    if line.strip() and not line.startswith("#"):
+        name, code, kind = line.rstrip("\n").split("\t")[:3]
+        want["Entfernen.cmd" if name.startswith("removal_") else "DravelinInstall.exe"][int(code)] = word[kind]
+got = {prog: {int(c): w for c, w in re.findall(r"^ +(\d+)  .*?(\S+)$", table, re.M)}
+       for prog, table in re.findall(r"Rückgabewerte \(Exit-Codes\) von (\S+?)[ :].*?\n\n(.*?)\n\n", text, re.S)}
+print("LIESMICH:", got)
+sys.exit(0 if got == want else 1)
+PY
+}
+check "LIESMICH.txt lists every exit code with what a distribution tool makes of it" codes_listed
 check "Entfernen.cmd is in code page 850 (Anschluß with byte E1)" grep -qa $'Umgeleiteter Anschlu\xe1' "$dir/Entfernen.cmd"
 check "MEROVAST.PPD is Latin-1 (Auflösung as byte F6)" grep -qa $'Aufl\xf6sung' "$dir/printer/MEROVAST.PPD"
 check "Merovast.inf and Merovast.rsp are plain ASCII" bash -c '! LC_ALL=C grep -qP "[^\x00-\x7f]" "$0" "$1"' \
