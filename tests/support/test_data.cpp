@@ -1,6 +1,8 @@
 #include "tests/support/test_data.h"
 
+#include <cctype>
 #include <fstream>
+#include <initializer_list>
 #include <sstream>
 #include <stdexcept>
 
@@ -139,6 +141,108 @@ int ExitCode(const std::string& name) {
     if (f.size() == 2 && f[0] == name) return std::stoi(f[1]);
   }
   throw std::runtime_error("test data: no exit code " + name);
+}
+
+namespace {
+
+std::string Trim(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+void Require(bool ok, const std::string& scenario, const std::string& what) {
+  if (!ok) throw std::runtime_error("test data: scenario " + scenario + ": " + what);
+}
+
+bool OneOf(const std::string& value, std::initializer_list<const char*> allowed) {
+  for (const char* a : allowed) {
+    if (value == a) return true;
+  }
+  return false;
+}
+
+void Set(Scenario& s, const std::string& key, const std::string& value) {
+  const auto bad = [&] { return "bad " + key + " \"" + value + "\""; };
+  if (key == "runs") {
+    Require(OneOf(value, {"both", "sim", "wine"}), s.name, bad());
+    s.runs = value;
+  } else if (key == "args") {
+    s.args = value;
+  } else if (key == "ghostscript") {
+    Require(OneOf(value, {"default", "none"}) || value.size() > 3, s.name, bad());
+    s.ghostscript = value;
+  } else if (key == "monitor") {
+    Require(OneOf(value, {"setup", "setup_fails", "german"}), s.name, bad());
+    s.monitor = value;
+  } else if (key == "printer") {
+    Require(OneOf(value, {"yes", "no"}), s.name, bad());
+    s.printer = value == "yes";
+  } else if (key == "registry") {
+    const std::size_t bar1 = value.find('|');
+    const std::size_t bar2 = value.find('|', bar1 == std::string::npos ? bar1 : bar1 + 1);
+    Require(bar2 != std::string::npos, s.name, bad());
+    s.registry.push_back({value.substr(0, bar1), value.substr(bar1 + 1, bar2 - bar1 - 1),
+                          value.substr(bar2 + 1)});
+  } else if (key == "blocked") {
+    Require(value == "print_script", s.name, bad());
+    s.blocked = value;
+  } else if (key == "locale") {
+    s.locale = value;
+  } else if (key == "step") {
+    Require(OneOf(value, {"box:yes", "box:no", "box:cancel", "box:ok"}) ||
+                (value.rfind("file:", 0) == 0 && value.size() > 5),
+            s.name, bad());
+    s.steps.push_back(value);
+  } else if (key == "box") {
+    std::stringstream words(value);
+    Box box;
+    words >> box.message >> box.buttons >> box.icon;
+    Require(OneOf(box.buttons, {"ok", "yesno", "yesnocancel"}) &&
+                OneOf(box.icon, {"warning", "question", "error"}) && words.eof(),
+            s.name, bad());
+    Message(box.message);  // throws for a name without a text
+    s.boxes.push_back(box);
+  } else if (key == "opens") {
+    s.opens = value;
+  } else if (key == "end") {
+    ExitCode(value);  // throws for an unknown end
+    s.end = value;
+  } else if (key == "setup") {
+    Require(OneOf(value, {"ran", "none"}), s.name, bad());
+    s.setup = value;
+  } else if (key == "outcome") {
+    Require(OneOf(value, {"installed", "unchanged", "failed", "removal"}), s.name, bad());
+    s.outcome = value;
+  } else {
+    Require(false, s.name, "unknown key " + key);
+  }
+}
+
+}  // namespace
+
+std::vector<Scenario> Scenarios() {
+  std::vector<Scenario> rows;
+  for (const std::string& line : Lines("scenarios.txt")) {
+    if (Trim(line).empty()) continue;
+    if (line.front() == '[') {
+      Require(line.back() == ']' && line.size() > 2, line, "bad name line");
+      rows.emplace_back();
+      rows.back().name = line.substr(1, line.size() - 2);
+      for (const char c : rows.back().name) {
+        Require(std::isalnum(static_cast<unsigned char>(c)) || c == '_', line, "bad name");
+      }
+      continue;
+    }
+    const std::size_t eq = line.find('=');
+    Require(!rows.empty() && eq != std::string::npos, line, "a line outside a block or without \"=\"");
+    Set(rows.back(), Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)));
+  }
+  for (const Scenario& s : rows) {
+    Require(!s.end.empty() && !s.setup.empty() && !s.outcome.empty(), s.name,
+            "end, setup and outcome are required");
+  }
+  return rows;
 }
 
 }  // namespace test_data
