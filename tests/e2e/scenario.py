@@ -73,6 +73,7 @@ DATA = os.path.join(HERE, "..", "data")
 PRINTER_KEY = r"HKLM\SYSTEM\CurrentControlSet\Control\Print\Printers\DUR-Orarudi"
 # The message-box buttons by their control ids (IDOK, IDYES, IDNO, IDCANCEL).
 BUTTON_IDS = {"ok": [1], "yesno": [6, 7], "yesnocancel": [2, 6, 7]}
+
 def data_lines(name):
     """The lines of a file in tests/data, comments left out."""
     return [l for l in open(os.path.join(DATA, name), encoding="utf-8").read().split("\n") if not l.startswith("#")]

@@ -241,6 +241,9 @@ std::vector<Scenario> Scenarios() {
   for (const Scenario& s : rows) {
     Require(!s.end.empty() && !s.setup.empty() && !s.outcome.empty(), s.name,
             "end, setup and outcome are required");
+    // The simulation has one locale; a test under Wine must not start a browser.
+    Require(s.locale.empty() || s.runs == "wine", s.name, "a locale needs runs = wine");
+    Require(s.opens.empty() || s.runs == "sim", s.name, "a web page needs runs = sim");
   }
   return rows;
 }
