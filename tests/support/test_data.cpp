@@ -1,8 +1,7 @@
 #include "tests/support/test_data.h"
 
-#include <cctype>
 #include <fstream>
-#include <initializer_list>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 
@@ -155,67 +154,60 @@ void Require(bool ok, const std::string& scenario, const std::string& what) {
   if (!ok) throw std::runtime_error("test data: scenario " + scenario + ": " + what);
 }
 
-bool OneOf(const std::string& value, std::initializer_list<const char*> allowed) {
-  for (const char* a : allowed) {
-    if (value == a) return true;
+// The values a key of scenarios.txt allows (none listed: any text).
+const std::map<std::string, std::vector<std::string>> kAllowed = {
+    {"runs", {"both", "sim", "wine"}},
+    {"args", {}},
+    {"ghostscript", {}},
+    {"monitor", {"setup", "setup_fails", "german"}},
+    {"printer", {"yes", "no"}},
+    {"registry", {}},
+    {"blocked", {"print_script"}},
+    {"locale", {}},
+    {"step", {"box:yes", "box:no", "box:cancel", "box:ok", "file:*"}},
+    {"box", {}},
+    {"opens", {}},
+    {"end", {}},
+    {"setup", {"ran", "none"}},
+    {"outcome", {"installed", "unchanged", "failed", "removal"}},
+};
+
+bool Allowed(const std::vector<std::string>& allowed, const std::string& value) {
+  for (const std::string& a : allowed) {
+    if (a == value || (a.back() == '*' && value.rfind(a.substr(0, a.size() - 1), 0) == 0)) return true;
   }
-  return false;
+  return allowed.empty();
 }
 
 void Set(Scenario& s, const std::string& key, const std::string& value) {
-  const auto bad = [&] { return "bad " + key + " \"" + value + "\""; };
-  if (key == "runs") {
-    Require(OneOf(value, {"both", "sim", "wine"}), s.name, bad());
-    s.runs = value;
-  } else if (key == "args") {
-    s.args = value;
-  } else if (key == "ghostscript") {
-    Require(OneOf(value, {"default", "none"}) || value.size() > 3, s.name, bad());
-    s.ghostscript = value;
-  } else if (key == "monitor") {
-    Require(OneOf(value, {"setup", "setup_fails", "german"}), s.name, bad());
-    s.monitor = value;
-  } else if (key == "printer") {
-    Require(OneOf(value, {"yes", "no"}), s.name, bad());
-    s.printer = value == "yes";
-  } else if (key == "registry") {
+  const auto allowed = kAllowed.find(key);
+  Require(allowed != kAllowed.end(), s.name, "unknown key " + key);
+  Require(Allowed(allowed->second, value), s.name, "bad " + key + " \"" + value + "\"");
+  if (key == "registry") {
     const std::size_t bar1 = value.find('|');
-    const std::size_t bar2 = value.find('|', bar1 == std::string::npos ? bar1 : bar1 + 1);
-    Require(bar2 != std::string::npos, s.name, bad());
-    s.registry.push_back({value.substr(0, bar1), value.substr(bar1 + 1, bar2 - bar1 - 1),
-                          value.substr(bar2 + 1)});
-  } else if (key == "blocked") {
-    Require(value == "print_script", s.name, bad());
-    s.blocked = value;
-  } else if (key == "locale") {
-    s.locale = value;
-  } else if (key == "step") {
-    Require(OneOf(value, {"box:yes", "box:no", "box:cancel", "box:ok"}) ||
-                (value.rfind("file:", 0) == 0 && value.size() > 5),
-            s.name, bad());
-    s.steps.push_back(value);
+    const std::size_t bar2 = bar1 == std::string::npos ? bar1 : value.find('|', bar1 + 1);
+    Require(bar2 != std::string::npos, s.name, "registry needs key|name|text");
+    s.registry.push_back({value.substr(0, bar1), value.substr(bar1 + 1, bar2 - bar1 - 1), value.substr(bar2 + 1)});
   } else if (key == "box") {
     std::stringstream words(value);
     Box box;
     words >> box.message >> box.buttons >> box.icon;
-    Require(OneOf(box.buttons, {"ok", "yesno", "yesnocancel"}) &&
-                OneOf(box.icon, {"warning", "question", "error"}) && words.eof(),
-            s.name, bad());
+    Require(Allowed({"ok", "yesno", "yesnocancel"}, box.buttons) && Allowed({"warning", "question", "error"}, box.icon) &&
+                words.eof(),
+            s.name, "box needs message buttons icon");
     Message(box.message);  // throws for a name without a text
     s.boxes.push_back(box);
-  } else if (key == "opens") {
-    s.opens = value;
-  } else if (key == "end") {
-    ExitCode(value);  // throws for an unknown end
-    s.end = value;
-  } else if (key == "setup") {
-    Require(OneOf(value, {"ran", "none"}), s.name, bad());
-    s.setup = value;
-  } else if (key == "outcome") {
-    Require(OneOf(value, {"installed", "unchanged", "failed", "removal"}), s.name, bad());
-    s.outcome = value;
+  } else if (key == "step") {
+    s.steps.push_back(value);
+  } else if (key == "printer") {
+    s.printer = value == "yes";
   } else {
-    Require(false, s.name, "unknown key " + key);
+    static const std::map<std::string, std::string Scenario::*> kTexts = {
+        {"runs", &Scenario::runs},       {"args", &Scenario::args},   {"ghostscript", &Scenario::ghostscript},
+        {"monitor", &Scenario::monitor}, {"blocked", &Scenario::blocked}, {"locale", &Scenario::locale},
+        {"opens", &Scenario::opens},     {"end", &Scenario::end},     {"setup", &Scenario::setup},
+        {"outcome", &Scenario::outcome}};
+    s.*(kTexts.at(key)) = value;
   }
 }
 
@@ -226,12 +218,11 @@ std::vector<Scenario> Scenarios() {
   for (const std::string& line : Lines("scenarios.txt")) {
     if (Trim(line).empty()) continue;
     if (line.front() == '[') {
-      Require(line.back() == ']' && line.size() > 2, line, "bad name line");
-      rows.emplace_back();
-      rows.back().name = line.substr(1, line.size() - 2);
-      for (const char c : rows.back().name) {
-        Require(std::isalnum(static_cast<unsigned char>(c)) || c == '_', line, "bad name");
-      }
+      const std::string name = line.substr(1, line.size() - 2);
+      Require(line.back() == ']' && !name.empty() &&
+                  name.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_") == std::string::npos,
+              line, "a name of lower-case letters, digits and \"_\"");
+      rows.emplace_back().name = name;
       continue;
     }
     const std::size_t eq = line.find('=');
@@ -241,6 +232,7 @@ std::vector<Scenario> Scenarios() {
   for (const Scenario& s : rows) {
     Require(!s.end.empty() && !s.setup.empty() && !s.outcome.empty(), s.name,
             "end, setup and outcome are required");
+    ExitCode(s.end);  // throws for an unknown end
     // The simulation has one locale; a test under Wine must not start a browser.
     Require(s.locale.empty() || s.runs == "wine", s.name, "a locale needs runs = wine");
     Require(s.opens.empty() || s.runs == "sim", s.name, "a web page needs runs = sim");
