@@ -92,21 +92,16 @@ class ScenarioRun : public InstallerRun, public ::testing::WithParamInterface<Sc
     // A file failure is reported under the busy pointer, which stays.
     const int pointer = s.outcome == "failed" ? platform::kPointerHourglass : platform::kPointerDefault;
     for (std::size_t i = 0; i < s.boxes.size(); ++i) {
-      const std::string text = Replace(Message(s.boxes[i].message), "{file}", BlockedFile());
+      std::string text = Replace(Message(s.boxes[i].message), "{file}", BlockedFile());
       const std::size_t error = text.find("{error}");
-      if (error == std::string::npos) {
-        EXPECT_BOX(i, text, Style(s.boxes[i]), pointer);
-        continue;
-      }
-      // The system's text for the failure, whatever it is, on one line.
       const std::string& actual = sim::MessageBoxes()[i].text;
-      const std::string before = text.substr(0, error), after = text.substr(error + 7);
-      ASSERT_GT(actual.size(), before.size() + after.size()) << actual;
-      EXPECT_EQ(actual.substr(0, before.size()), before) << actual;
-      EXPECT_EQ(actual.substr(actual.size() - after.size()), after) << actual;
-      const std::string systemText = actual.substr(before.size(), actual.size() - before.size() - after.size());
-      EXPECT_EQ(systemText.find('\n'), std::string::npos) << actual;
-      EXPECT_BOX(i, actual, Style(s.boxes[i]), pointer);
+      if (error != std::string::npos && error < actual.size()) {
+        // The system's text for the failure, whatever it is, on one line.
+        const std::string systemText = actual.substr(error, actual.find('\n', error) - error);
+        EXPECT_FALSE(systemText.empty()) << actual;
+        text.replace(error, 7, systemText);
+      }
+      EXPECT_BOX(i, text, Style(s.boxes[i]), pointer);
     }
   }
 
