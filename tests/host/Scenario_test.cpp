@@ -99,6 +99,10 @@ class ScenarioRun : public InstallerRun, public ::testing::WithParamInterface<Sc
         // The system's text for the failure, whatever it is, on one line.
         const std::string systemText = actual.substr(error, actual.find('\n', error) - error);
         EXPECT_FALSE(systemText.empty()) << actual;
+        // A folder in the way of a file: the creation is refused.
+        if (!s.blocked.empty()) {
+          EXPECT_EQ(systemText, platform::FormatMessageA(platform::kErrorAccessDenied));
+        }
         text.replace(error, 7, systemText);
       }
       EXPECT_BOX(i, text, Style(s.boxes[i]), pointer);
