@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""One end-to-end scenario of the installer under wine64 and Xvfb.
+"""The Wine runner of the scenario table (tests/data/scenarios.txt): one row
+run end to end under Wine and Xvfb.
 
 scenario.py NAME BUILD_DIR [--installer EXE]
 The Win64 DravelinInstall.exe (or EXE, such as the 32-bit release) runs in a
@@ -9,7 +10,10 @@ over to setup64.exe as RedMon's does) and setup64.exe in printer\\, while
 the UI driver answers its message boxes and its file dialog. Afterwards
 the registry (parsed from the prefix's system.reg: types and bytes) and the
 files it left are checked, and everything else is compared with the state
-before the run. The scenario "removal" then runs Entfernen.cmd.
+before the run. Besides what the row demands, this runner checks what only
+Wine shows: the real registry's types and bytes, the cacls and PrintUI
+traces, the buttons and icons of real message boxes, and Entfernen.cmd (the
+outcome "removal").
 """
 import json, os, re, shutil, subprocess, sys, tempfile
 
@@ -66,50 +70,11 @@ PRINTUI_REMOVAL = 'L"' + '/dl /n "DUR-Orarudi" /q'.replace('"', '\\"') + '"'
 # Windows (WoW64) is "C:\Program Files (x86)".
 PROGRAM_FILES = "Program Files" if BITS == 64 else "Program Files (x86)"
 GS_DEFAULT = "C:\\" + PROGRAM_FILES + r"\gs\gs10.00\bin\gswin32c.exe"
-GS_CHOSEN = r"C:\Tools\gs\gswin32c.exe"
 DATA = os.path.join(HERE, "..", "data")
 
-# The scenarios: what is prepared, how the UI driver answers, and what must
-# be seen and left behind.
-#   gs        where a gswin32c.exe lies (None: nowhere)
-#   printer   the printer is registered already
-#   redmon    False: the set-up stand-ins register no monitor
-#   blocked   a folder stands where the print script goes
-#   registry  values added before the run: (key, name, text)
-#   locale    the Unix locale Wine runs in (default C.UTF-8)
-#   steps     the UI driver's answers
-#   boxes     the message boxes in order: (text in messages.txt, the buttons,
-#             their number, or None: not checked)
-#   end       how the run ends, which gives the exit code (exit_codes.tsv)
-#   setup     "setup64": RedMon's 64-bit set-up ran once with -silent;
-#             "none": no set-up ran
-#   outcome   "installed", "unchanged", "failed" (the generic report, the
-#             port kept) or "removal" (installed, then Entfernen.cmd)
-EXISTING = dict(gs=GS_DEFAULT, printer=True, steps=["box:ok"], boxes=[("existing", ["OK"])],
-                end="printer_installed", outcome="unchanged")
-SCENARIOS = {
-    "complete": dict(gs=GS_DEFAULT, steps=[], boxes=[], end="completed", setup="setup64", outcome="installed"),
-    "dialog": dict(gs=GS_CHOSEN, dialog=True, steps=["box:yes", "file:" + GS_CHOSEN], boxes=[("question", 3)],
-                   end="completed", setup="setup64", outcome="installed"),
-    "existing": EXISTING,
-    # A language without an ANSI code page (Hindi), for which Wine makes the
-    # ANSI and OEM code pages 65001, as Windows' "Unicode UTF-8 for worldwide
-    # language support" does.
-    "existing_utf8": dict(EXISTING, locale="hi_IN.UTF-8"),
-    "cancel": dict(gs=None, steps=["box:cancel"], boxes=[("question", 3)], end="ghostscript_cancelled",
-                   outcome="unchanged"),
-    "nono": dict(gs=None, steps=["box:no", "box:no"], boxes=[("question", 3), ("download", 2)],
-                 end="download_question", outcome="unchanged"),
-    "nomonitor": dict(gs=GS_DEFAULT, redmon=False, steps=["box:ok"], boxes=[("monitor", None)],
-                      end="monitor_missing", setup="setup64", outcome="unchanged"),
-    "scriptfails": dict(gs=GS_DEFAULT, blocked=True, steps=["box:ok"], end="failure", outcome="failed"),
-    # RedMon under its German name, another port beside ours, another printer.
-    "removal": dict(gs=GS_DEFAULT, steps=[], boxes=[], end="completed", setup="none", outcome="removal",
-                    registry=[(GERMAN_MONITOR_KEY, "Driver", "redmon35.dll"),
-                              (GERMAN_MONITOR_KEY + r"\Ports\Anderer:", "Command", r"C:\anders.cmd"),
-                              (r"HKLM\SYSTEM\CurrentControlSet\Control\Print\Printers\Anderer Drucker",
-                               "Name", "Anderer Drucker")]),
-}
+PRINTER_KEY = r"HKLM\SYSTEM\CurrentControlSet\Control\Print\Printers\DUR-Orarudi"
+# The message-box buttons by their control ids (IDOK, IDYES, IDNO, IDCANCEL).
+BUTTON_IDS = {"ok": [1], "yesno": [6, 7], "yesnocancel": [2, 6, 7]}
 
 def data_lines(name):
     """The lines of a file in tests/data, comments left out."""
@@ -139,6 +104,24 @@ def values(name, progdir=""):
         else:
             out[vname.lower()] = (3, bytes.fromhex(" ".join(data_lines(value[1:]))))
     return out
+
+def scenarios():
+    """scenarios.txt -> {name: row}, defaults filled in (see the file's header)."""
+    rows, row = {}, None
+    for line in data_lines("scenarios.txt"):
+        if not line.strip():
+            continue
+        if line.startswith("["):
+            row = rows[line[1:-1]] = dict(runs="both", args="", ghostscript="default", monitor="setup",
+                                          printer="no", registry=[], blocked="", locale="C.UTF-8",
+                                          step=[], box=[], opens="", end=None, setup=None, outcome=None)
+            continue
+        key, value = (x.strip() for x in line.split("=", 1))
+        if isinstance(row[key], list):
+            row[key].append(value)
+        else:
+            row[key] = value
+    return rows
 
 MESSAGES = messages()
 # The command line that installs the printer, {program} for the program folder.
@@ -301,8 +284,7 @@ def check_removal(prefix, drive_c, progdir):
           "\n".join(log_again[len(log) - 1:]))
 
     # A printer that Wine's printui cannot delete stays: named, its own code.
-    winerun(prefix, "reg", "add", r"HKLM\SYSTEM\CurrentControlSet\Control\Print\Printers\DUR-Orarudi",
-            "/v", "Name", "/t", "REG_SZ", "/d", "DUR-Orarudi", "/f")
+    winerun(prefix, "reg", "add", PRINTER_KEY, "/v", "Name", "/t", "REG_SZ", "/d", "DUR-Orarudi", "/f")
     rc, out, raw = removal_run(prefix)
     print("--- Entfernen.cmd with a printer left:\n" + out)
     check("printer left: exit code %d" % EXIT_CODES["removal_left"], rc == EXIT_CODES["removal_left"], str(rc))
@@ -318,9 +300,9 @@ def check_removal(prefix, drive_c, progdir):
 # runner (its prefix, display and locale); the results come back as JSON.
 SIDE_BY_SIDE = r"""
 import json, os, subprocess, sys
-wine, installer, driver, log, result, slow, *steps = [os.environ["WINERUN_WINE"]] + sys.argv[1:]
+wine, installer, args, driver, log, result, slow, *steps = [os.environ["WINERUN_WINE"]] + sys.argv[1:]
 slow = int(slow)
-inst = subprocess.Popen([wine, installer], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+inst = subprocess.Popen([wine, installer, *json.loads(args)], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
 drv = subprocess.Popen([wine, driver, "Z:" + log.replace("/", "\\"), *steps],
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL) if steps else None
 timed_out = False
@@ -335,12 +317,16 @@ json.dump({"rc": inst.returncode, "drv_rc": drv_rc, "out": out.decode("utf-8", "
            "timed_out": timed_out}, open(result, "w"))
 """
 
-def run_installer(prefix, progdir_unix, steps, log, locale="C.UTF-8"):
+def run_installer(prefix, progdir_unix, args, steps, log, locale):
+    """Runs the installer with the arguments args (separated by blanks)
+    while the UI driver takes the steps; answers its exit code, the driver's
+    and Wine's output."""
     result = log + ".result.json"
     env = dict(os.environ, WINERUN_KEEP=prefix, WINERUN_LOCALE=locale, WINEDEBUG="fixme+cacls,trace+process")
     waits = ["wait:%d" % (30 * SLOW)] if steps and SLOW > 1 else []
     subprocess.run([WINERUN, "--host", sys.executable, "-c", SIDE_BY_SIDE,
-                    os.path.join(progdir_unix, "DravelinInstall.exe"), os.path.join(E2E, "uidriver.exe"),
+                    os.path.join(progdir_unix, "DravelinInstall.exe"), json.dumps(args.split()),
+                    os.path.join(E2E, "uidriver.exe"),
                     log, result, str(SLOW), *waits, *steps], env=env, stdout=subprocess.DEVNULL, timeout=240 * SLOW)
     r = json.load(open(result))
     if r["timed_out"]:
@@ -353,7 +339,7 @@ def started(out):
     return [re.sub(r"\\(.)", r"\1", l) for l in lines]
 
 def boxes(log):
-    """The message boxes the driver saw: [(caption, text, [buttons])]"""
+    """The message boxes the driver saw: [(caption, text, [button ids])]"""
     seen, cur, lines = [], None, open(log, encoding="utf-8").read().split("\n")
     i = 0
     while i < len(lines):
@@ -364,7 +350,7 @@ def boxes(log):
             j = lines.index("text-end", i)
             cur[1] = "\n".join(lines[i + 1:j]); i = j
         elif l.startswith("button "):
-            cur[2].append(l.split(" ", 2)[2])
+            cur[2].append(int(l.split(" ", 2)[1]))
         i += 1
     return seen
 
@@ -381,19 +367,31 @@ def prepare(s, prefix, drive_c, progdir):
     shutil.copy(INSTALLER, os.path.join(progdir, "DravelinInstall.exe"))
     shutil.copy(REDMON_SETUP, os.path.join(redmon, "setup.exe"))
     shutil.copy(REDMON_SETUP64, os.path.join(redmon, "setup64.exe"))
-    if s["gs"]:
-        gs_unix = os.path.join(drive_c, *s["gs"][3:].split("\\"))
+    gs = ghostscript(s)
+    if gs:
+        gs_unix = os.path.join(drive_c, *gs[3:].split("\\"))
         os.makedirs(os.path.dirname(gs_unix))
         shutil.copy(os.path.join(E2E, "uidriver.exe"), gs_unix)
-    if s.get("printer"):
-        winerun(prefix, "reg", "add", r"HKLM\SYSTEM\CurrentControlSet\Control\Print\Printers\DUR-Orarudi",
-                "/v", "Name", "/t", "REG_SZ", "/d", "DUR-Orarudi", "/f")
-    for key, value, data in s.get("registry", []):
+    stored = [(GERMAN_MONITOR_KEY, "Driver", "redmon35.dll")] if s["monitor"] == "german" else []
+    if s["printer"] == "yes":
+        stored.append((PRINTER_KEY, "Name", "DUR-Orarudi"))
+    stored += [("HKLM\\" + k, n, t) for k, n, t in (v.split("|", 2) for v in s["registry"])]
+    for key, value, data in stored:
         winerun(prefix, "reg", "add", key, "/v", value, "/t", "REG_SZ", "/d", data, "/f")
-    if s.get("redmon") is False:
+    if s["monitor"] == "setup_fails":
         open(os.path.join(redmon, "register.off"), "w").close()
-    if s.get("blocked"):
+    if s["blocked"] == "print_script":
         os.makedirs(os.path.join(progdir, "Merovast.cmd"))
+
+def ghostscript(s):
+    """The Ghostscript path of scenario s, or None."""
+    return {"default": GS_DEFAULT, "none": None}.get(s["ghostscript"], s["ghostscript"])
+
+def box_matches(name, text):
+    """Whether a message box's text is the message name; {file} stands for
+    the blocked print script, {error} for any one line of the system's."""
+    parts = MESSAGES[name].replace("{file}", PROGDIR_WIN + "Merovast.cmd").split("{error}")
+    return re.fullmatch("[^\n]+".join(re.escape(p) for p in parts), text) is not None
 
 def verify(s, run, before, after, prefix, drive_c, progdir):
     """Checks what scenario s must have shown and left behind."""
@@ -401,22 +399,19 @@ def verify(s, run, before, after, prefix, drive_c, progdir):
     (before_reg, before_files), (after_reg, after_files) = before, after
     check("exit code %d (%s)" % (EXIT_CODES[s["end"]], s["end"]), rc == EXIT_CODES[s["end"]], str(rc))
     check("every caption is the installation title", all(b[0] == MESSAGES["title"] for b in seen), str(seen))
-    if s["outcome"] == "failed":
-        check("one error report naming the print script", len(seen) == 1 and "Merovast.cmd" in seen[0][1], str(seen))
-    else:
-        check("the message boxes", [b[1] for b in seen] == [MESSAGES[n] for n, _ in s["boxes"]], str(seen))
-        for (name, buttons), box in zip(s["boxes"], seen):
-            if buttons is not None:
-                got = box[2] if isinstance(buttons, list) else len(box[2])
-                check("the buttons of '%s'" % name, got == buttons, str(box[2]))
+    expected = [b.split() for b in s["box"]]
+    check("the message boxes", len(seen) == len(expected) and all(box_matches(e[0], b[1]) for e, b in zip(expected, seen)),
+          str(seen))
+    for (name, buttons, _), box in zip(expected, seen):
+        check("the buttons of '%s'" % name, sorted(box[2]) == BUTTON_IDS[buttons], str(box[2]))
     setup_log = os.path.join(progdir, "printer", "setup.log")
     setup_text = open(setup_log).read() if os.path.exists(setup_log) else None
-    if s.get("setup") == "setup64":
+    if s["setup"] == "ran":
         # RedMon's 32-bit setup.exe handed over to setup64.exe on the 64-bit Windows.
         check("RedMon's setup64.exe ran once with -silent", setup_text == SETUP64_LINE, str(setup_text))
-    elif s.get("setup") == "none":
+    else:
         check("no set-up ran", setup_text is None, str(setup_text))
-    if s.get("dialog"):
+    if any(step.startswith("file:") for step in s["step"]):
         check("the dialog proposes gswin32c.exe", "\nproposed gswin32c.exe\n" in ui, ui[-300:])
     pdf = os.path.join(drive_c, "Daten", "PDF")
     if s["outcome"] == "unchanged":
@@ -425,32 +420,36 @@ def verify(s, run, before, after, prefix, drive_c, progdir):
         extra = {k for k in set(after_files) | set(before_files)
                  if before_files.get(k) != after_files.get(k) and k != os.path.join("paket dravelin", "printer", "setup.log")}
         check("files unchanged", not extra, str(sorted(extra))[:400])
-    elif s["outcome"] == "failed":
-        check("port values written and kept", len(after_reg.get(PORT, {})) == 12, str(after_reg.get(PORT)))
-    elif s["outcome"] == "removal":
-        check_removal(prefix, drive_c, progdir)
-    else:
+    port = GERMAN_PORT if s["monitor"] == "german" else PORT
+    if s["outcome"] in ("installed", "failed", "removal"):
+        check("the port's twelve values", after_reg.get(port, {}) == values("port_values.tsv", PROGDIR_WIN),
+              str(after_reg.get(port)))
+    if s["monitor"] == "setup" and s["outcome"] != "unchanged":
         check("the monitor's key appeared", after_reg.get(MONITOR, {}).get("driver") == (1, b"redmon35.dll\0"),
               str(after_reg.get(MONITOR)))
-        check("the port's twelve values", after_reg.get(PORT, {}) == values("port_values.tsv", PROGDIR_WIN),
-              str(after_reg.get(PORT)))
+    if s["outcome"] in ("installed", "removal"):
         dd = after_reg.get(DRIVERDATA, {})
         check("driver data", dd == values("driver_data.tsv"),
               str({k: (t, len(b), b[:48].hex()) for k, (t, b) in dd.items()}))
         script = os.path.join(progdir, "Merovast.cmd")
         got = open(script, "rb").read() if os.path.exists(script) else b""
-        check("print script bytes", got == expected_script(s["gs"], PROGDIR_WIN), repr(got))
+        check("print script bytes", got == expected_script(ghostscript(s), PROGDIR_WIN), repr(got))
         check("printer installed through PrintUIEntry", PRINTER_COMMAND.replace("{program}", PROGDIR_WIN) in started(out),
               "\n".join(started(out)))
         cacls = [l for l in out.splitlines() if "cacls" in l.lower() and ":process:" not in l]
         check("cacls ran for Jeder and Everyone", any("Jeder:F" in l for l in cacls) and any("Everyone:F" in l for l in cacls),
               "\n".join(cacls[:6]))
-    if s["outcome"] in ("installed", "failed"):
+    if s["outcome"] != "unchanged":
         check("output folder created, access script gone",
               os.path.isdir(pdf) and not os.path.exists(os.path.join(pdf, "PDFCacls.cmd")))
+    if s["outcome"] == "removal":
+        check_removal(prefix, drive_c, progdir)
 
 def main():
-    s = SCENARIOS[NAME]
+    s = scenarios()[NAME]
+    if s["runs"] == "sim":
+        print("%s runs on the simulation only" % NAME)
+        return 2
     work = tempfile.mkdtemp(prefix="e2e-" + NAME + ".")
     prefix = os.path.join(work, "prefix")
     try:
@@ -462,7 +461,7 @@ def main():
         before = state()
         log = os.path.join(work, "ui.log")
         open(log, "w").close()
-        rc, drv_rc, out = run_installer(prefix, progdir, s["steps"], log, s.get("locale", "C.UTF-8"))
+        rc, drv_rc, out = run_installer(prefix, progdir, s["args"], s["step"], log, s["locale"])
         after = state()
         ui = open(log, encoding="utf-8").read()
         print("--- UI driver log:\n" + ui)
