@@ -7,7 +7,7 @@
 
 #include "package/setup/RedMonSetup.h"
 #include "platform/platform.h"
-#include "platform/sim.h"
+#include "platform/sim/sim.h"
 #include "tests/host/sim_fixture.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "platform/sim.h"
+#include "platform/sim/sim.h"
 #include "tests/host/sim_fixture.h"
 
 namespace {
