@@ -250,7 +250,7 @@ TEST_F(ListFolder, DividesEntriesInListingOrder) {
 }
 
 TEST_F(ListFolder, OneListOnly) {
-  StdModul::ListFolder(u"C:\\Data", &files, nullptr, u"*");  // mask 39: no subfolders
+  StdModul::ListFolder(u"C:\\Data", &files, nullptr, u"*");  // files only: no subfolders
   EXPECT_THAT(files, ElementsAre(u"b.txt", u"Hidden.txt", u"a.log"));
   StdModul::ListFolder(u"C:\\Data", nullptr, &folders, u"gs*");
   EXPECT_THAT(folders, ElementsAre(u"gs9.50", u"gs8.64"));

@@ -10,8 +10,11 @@
 #       percent  program folder C:\Programme\100% Drück\ (the script doubles %)
 #       nofix    as umlauts, but printer\Merovast.rsp holds only the device
 #                options: current Ghostscript fails on .setpdfwrite
-# INSTALLER: the Win64 DravelinInstall.exe, or "none": then the port values
-# and the print script are written here in the installer's documented form.
+# INSTALLER: the Win64 DravelinInstall.exe, or "none": then the port's
+# "Command" value and Merovast.cmd are written here the way the installer
+# writes them: tests/data/print_script.txt with the Ghostscript path and the
+# program folder filled in ("%" doubled), CR LF after every line, in the OEM
+# code page that cmd reads batch files in.
 set -uo pipefail
 case_name=$1 installer=$2 gs_standin=$3 dravelin_standin=$4 port_standin=$5 pkg=$6 job=$7
 here=$(cd "$(dirname "$0")" && pwd)
