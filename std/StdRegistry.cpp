@@ -33,7 +33,7 @@ struct KeyName {
 
 // The predefined root of a root name, compared exactly: "HKLM" and
 // "HKEY_LOCAL_MACHINE" name HKEY_LOCAL_MACHINE, "hklm" and "HKU" nothing.
-std::optional<HKey> RootFromName(const std::u16string& name) {
+std::optional<HKey> HiveFromName(const std::u16string& name) {
   static const struct {
     const char16_t* name;
     HKey root;
@@ -60,13 +60,13 @@ std::optional<HKey> RootFromName(const std::u16string& name) {
 // path holds one, else up to "\") names the root: "HKLM:\A/B" is
 // HKEY_LOCAL_MACHINE and "A\B"; "HKLM" alone is the root itself. Any other
 // number is a key handle, the path as it is.
-KeyName ResolveKeyName(std::int32_t rootNumber, std::u16string path) {
+KeyName ResolveHive(std::int32_t rootNumber, std::u16string path) {
   constexpr std::int32_t kRootInPath = -1;
   constexpr std::int32_t kLastRootIndex = 6;
   if (rootNumber == kRootInPath) {
     StdModul::ReplaceText(path, u"/", u"\\", false, false);
     const std::u16string delimiter = path.find(u":\\") != std::u16string::npos ? u":\\" : u"\\";
-    const std::optional<HKey> root = RootFromName(StdModul::NextToken(path, delimiter));
+    const std::optional<HKey> root = HiveFromName(StdModul::NextToken(path, delimiter));
     return KeyName{root, path};
   }
   if (rootNumber >= 0 && rootNumber <= kLastRootIndex) {
@@ -171,7 +171,7 @@ void SetValueRaw(const KeyName& key, const std::u16string& valueName, Dword type
 // The key path is created even when the write that follows fails.
 void CreateAndSet(std::int32_t rootNumber, const std::u16string& keyPath,
                   const std::u16string& valueName, Dword type, const ByteBlock& data) {
-  const KeyName key = ResolveKeyName(rootNumber, keyPath);
+  const KeyName key = ResolveHive(rootNumber, keyPath);
   CreateKeyPath(key);
   SetValueRaw(key, valueName, type, data);
 }
@@ -190,7 +190,7 @@ ByteBlock DwordToBytes(std::uint32_t value) {
 
 std::u16string RegGetValue(std::int32_t root, const std::u16string& keyPath,
                            const std::u16string& valueName, const std::u16string& defaultValue) {
-  const KeyName keyName = ResolveKeyName(root, keyPath);
+  const KeyName keyName = ResolveHive(root, keyPath);
   if (!keyName.root) return defaultValue;
   const std::string name = ValueNameA(valueName);
 
