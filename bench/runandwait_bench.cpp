@@ -19,7 +19,7 @@
 
 #include "platform/owners.h"
 #include "platform/platform.h"
-#include "platform/testing/test_hooks.h"
+#include "platform/test_hooks.h"
 #include "std/StdTask.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // One function per Windows call, in its ANSI form: texts cross this layer as
 // 8-bit strings in the ANSI code page (ToAnsi / FromAnsi convert), byte data as
 // bytes. Two backends implement this header: win32 (the real calls) and sim
-// (an in-memory simulation for host builds, controlled through sim.h).
+// (an in-memory simulation for host builds, controlled through sim/sim.h).
 // Nothing above this layer includes <windows.h>.
 #pragma once
 

@@ -244,11 +244,12 @@ std::int32_t GetAttrSafe(const std::u16string& path) {
   return static_cast<std::int32_t>(platform::GetFileAttributesA(platform::ToAnsi(path)));
 }
 
-// The platform's listing returns every entry; a listing without a subfolder
-// list leaves out the entries it reports as folders, as the attribute mask
-// 39 (read-only, hidden, system, archive) does. With a subfolder list
-// everything is seen, as under mask 55. A failing FindNextFileA ends the
-// listing: its entry is never fetched again.
+// The platform's listing returns every entry, hidden and system ones
+// included. Without a subfolder list, an entry the listing itself reports
+// as a folder is skipped before its attributes are asked for; with one,
+// every entry is looked at and its attributes sort it into files or
+// subfolders. A failing FindNextFileA ends the listing: its entry is never
+// fetched again.
 void ListFolder(const std::u16string& folder, NameList* files, NameList* subfolders,
                 const std::u16string& pattern) {
   if (files != nullptr) ClearCollection(*files);
@@ -262,7 +263,7 @@ void ListFolder(const std::u16string& folder, NameList* files, NameList* subfold
     const std::u16string name = platform::FromAnsi(data.fileName);
     if (name.empty()) break;
     if (subfolders == nullptr && (data.attributes & platform::kFileAttributeDirectory) != 0) {
-      continue;  // not part of a mask-39 listing
+      continue;  // files only: no folder is looked at
     }
     const std::int32_t attributes = GetAttrSafe(prefix + name);
     if (name == u"." || name == u"..") continue;

@@ -37,6 +37,12 @@ std::u16string LookupListValue(const std::u16string& list, const std::u16string&
 // character for one, so the length does not change; wholeWord accepts only
 // occurrences not flanked by word characters.
 // An empty search text changes nothing. Linear in the text's length.
+//   "aXa",  "a"   -> "aa"                 gives "aaXaa"
+//   "aaa",  "aa"  -> "b"                  gives "ba"
+//   "Cat CATALOG cAt", "CAT" -> "dog", ignoreCase, wholeWord
+//                                         gives "dog CATALOG dog"
+//   "--",   "-"   -> "a", wholeWord       gives "a-" (the inserted "a" is
+//                                         the second "-"'s left neighbour)
 void ReplaceText(std::u16string& text, const std::u16string& search,
                  const std::u16string& replacement, bool ignoreCase, bool wholeWord);
 

@@ -1,5 +1,6 @@
 #include "std/StdRegistry.h"
 
+#include <optional>
 #include <string>
 
 #include "platform/owners.h"
@@ -23,8 +24,56 @@ constexpr Dword kKeyWriteAccess = platform::kKeyQueryValue | platform::kKeySetVa
                                   kKeyNotify | kKeyCreateLink;
 static_assert(kKeyWriteAccess == 0x3F, "the write paths ask for 0x3F");
 
-constexpr std::int32_t kNoRoot = -1;
-constexpr std::int32_t kLastRootIndex = 6;
+// A key named by a root key and a path below it, the way every operation
+// opens its key. The caller's root number is resolved into it once.
+struct KeyName {
+  std::optional<HKey> root;  // empty: the path began with no known root name
+  std::u16string path;       // below root, without the root name
+};
+
+// The predefined root of a root name, compared exactly: "HKLM" and
+// "HKEY_LOCAL_MACHINE" name HKEY_LOCAL_MACHINE, "hklm" and "HKU" nothing.
+std::optional<HKey> HiveFromName(const std::u16string& name) {
+  static const struct {
+    const char16_t* name;
+    HKey root;
+  } kNames[] = {
+      {u"HKEY_CLASSES_ROOT", platform::kHkeyClassesRoot},
+      {u"HKCR", platform::kHkeyClassesRoot},
+      {u"HKEY_CURRENT_USER", platform::kHkeyCurrentUser},
+      {u"HKCU", platform::kHkeyCurrentUser},
+      {u"HKEY_LOCAL_MACHINE", platform::kHkeyLocalMachine},
+      {u"HKLM", platform::kHkeyLocalMachine},
+      {u"HKEY_USERS", platform::kHkeyUsers},
+      {u"HKEY_PERFORMANCE_DATA", platform::kHkeyPerformanceData},
+      {u"HKEY_CURRENT_CONFIG", platform::kHkeyCurrentConfig},
+      {u"HKEY_DYN_DATA", platform::kHkeyDynData},
+  };
+  for (const auto& entry : kNames) {
+    if (name == entry.name) return entry.root;
+  }
+  return std::nullopt;
+}
+
+// Root number 0..6: the predefined root 0x80000000 + number, the path as it
+// is. -1: "/" becomes "\" and the path's first level (up to ":\" when the
+// path holds one, else up to "\") names the root: "HKLM:\A/B" is
+// HKEY_LOCAL_MACHINE and "A\B"; "HKLM" alone is the root itself. Any other
+// number is a key handle, the path as it is.
+KeyName ResolveHive(std::int32_t rootNumber, std::u16string path) {
+  constexpr std::int32_t kRootInPath = -1;
+  constexpr std::int32_t kLastRootIndex = 6;
+  if (rootNumber == kRootInPath) {
+    StdModul::ReplaceText(path, u"/", u"\\", false, false);
+    const std::u16string delimiter = path.find(u":\\") != std::u16string::npos ? u":\\" : u"\\";
+    const std::optional<HKey> root = HiveFromName(StdModul::NextToken(path, delimiter));
+    return KeyName{root, path};
+  }
+  if (rootNumber >= 0 && rootNumber <= kLastRootIndex) {
+    return KeyName{platform::RootKey(static_cast<std::int32_t>(0x80000000u + rootNumber)), path};
+  }
+  return KeyName{platform::RootKey(rootNumber), path};
+}
 
 std::string ValueNameA(const std::u16string& valueName) {
   return platform::ToAnsi(valueName == u"@" ? std::u16string() : valueName);
@@ -75,17 +124,79 @@ std::u16string Render(Dword type, const std::vector<std::uint8_t>& bytes, Dword 
   }
 }
 
+// Creates (or opens) subKey below parentPath: the parent is opened with
+// KEY_CREATE_SUB_KEY only; the new key is asked for 0x3F and closed at once.
+void CreateSubKey(HKey root, const std::u16string& parentPath, const std::u16string& subKey) {
+  platform::UniqueKey parent;
+  if (platform::RegOpenKeyExA(root, platform::ToAnsi(parentPath), 0, platform::kKeyCreateSubKey,
+                              parent.Receive()) != platform::kErrorSuccess) {
+    return;
+  }
+  platform::UniqueKey created;
+  Dword disposition = 0;
+  static_cast<void>(platform::RegCreateKeyExA(parent.Get(), platform::ToAnsi(subKey),
+                                              platform::kRegOptionNonVolatile, kKeyWriteAccess,
+                                              created.Receive(), &disposition));
+}
+
+// Creates every level of the path from the root downwards, each below the
+// levels before it; an empty level (from a leading or trailing "\") opens
+// the key above it again. A path whose root name is unknown creates nothing.
+void CreateKeyPath(const KeyName& key) {
+  if (!key.root) return;
+  std::u16string rest = key.path;
+  std::u16string done;
+  while (rest.find(u'\\') != std::u16string::npos) {
+    const std::u16string level = StdModul::NextToken(rest, u"\\");
+    CreateSubKey(*key.root, done, level);
+    if (!done.empty()) done += u'\\';
+    done += level;
+  }
+  CreateSubKey(*key.root, done, rest);
+}
+
+// Opens the key with 0x3F and sets the value; reports nothing.
+void SetValueRaw(const KeyName& key, const std::u16string& valueName, Dword type,
+                 const ByteBlock& data) {
+  if (!key.root) return;
+  platform::UniqueKey opened;
+  if (platform::RegOpenKeyExA(*key.root, platform::ToAnsi(key.path), 0, kKeyWriteAccess,
+                              opened.Receive()) != platform::kErrorSuccess) {
+    return;
+  }
+  static_cast<void>(platform::RegSetValueExA(opened.Get(), ValueNameA(valueName), type, data.data(),
+                                             static_cast<Dword>(data.size())));
+}
+
+// The key path is created even when the write that follows fails.
+void CreateAndSet(std::int32_t rootNumber, const std::u16string& keyPath,
+                  const std::u16string& valueName, Dword type, const ByteBlock& data) {
+  const KeyName key = ResolveHive(rootNumber, keyPath);
+  CreateKeyPath(key);
+  SetValueRaw(key, valueName, type, data);
+}
+
+// The four bytes of value, least significant first.
+ByteBlock DwordToBytes(std::uint32_t value) {
+  ByteBlock bytes;
+  for (int i = 0; i < 4; ++i) {
+    bytes.push_back(static_cast<std::uint8_t>(value % 256));
+    value /= 256;
+  }
+  return bytes;
+}
+
 }  // namespace
 
 std::u16string RegGetValue(std::int32_t root, const std::u16string& keyPath,
                            const std::u16string& valueName, const std::u16string& defaultValue) {
-  std::u16string path = keyPath;
-  const HKey hive = detail::ResolveHive(root, path);
+  const KeyName keyName = ResolveHive(root, keyPath);
+  if (!keyName.root) return defaultValue;
   const std::string name = ValueNameA(valueName);
 
   platform::UniqueKey key;
-  if (platform::RegOpenKeyExA(hive, platform::ToAnsi(path), 0, platform::kKeyQueryValue,
-                              key.Receive()) != platform::kErrorSuccess) {
+  if (platform::RegOpenKeyExA(*keyName.root, platform::ToAnsi(keyName.path), 0,
+                              platform::kKeyQueryValue, key.Receive()) != platform::kErrorSuccess) {
     return defaultValue;
   }
   Dword type = 0;
@@ -111,115 +222,21 @@ std::u16string RegGetValue(std::int32_t root, const std::u16string& keyPath,
 
 void RegSetString(std::int32_t root, const std::u16string& keyPath,
                   const std::u16string& valueName, const std::u16string& value) {
-  detail::CreateKeyPath(root, keyPath);
   const std::string ansi = platform::ToAnsi(value);
   ByteBlock data(ansi.begin(), ansi.end());
   data.push_back(0);
-  detail::SetValueRaw(root, keyPath, valueName, platform::kRegSz, data,
-                      static_cast<Dword>(data.size()));
+  CreateAndSet(root, keyPath, valueName, platform::kRegSz, data);
 }
 
 void RegSetBinary(std::int32_t root, const std::u16string& keyPath,
                   const std::u16string& valueName, const ByteBlock& block) {
-  detail::CreateKeyPath(root, keyPath);
-  detail::SetValueRaw(root, keyPath, valueName, platform::kRegBinary, block,
-                      static_cast<Dword>(block.size()));
+  CreateAndSet(root, keyPath, valueName, platform::kRegBinary, block);
 }
 
 void RegSetDword(std::int32_t root, const std::u16string& keyPath,
                  const std::u16string& valueName, std::int32_t value) {
-  detail::CreateKeyPath(root, keyPath);
-  detail::SetValueRaw(root, keyPath, valueName, platform::kRegDword,
-                      detail::DwordToBytes(static_cast<std::uint32_t>(value)), 4);
+  CreateAndSet(root, keyPath, valueName, platform::kRegDword,
+               DwordToBytes(static_cast<std::uint32_t>(value)));
 }
 
-namespace detail {
-
-std::int32_t HiveFromName(const std::u16string& name) {
-  static const struct {
-    const char16_t* name;
-    std::int32_t index;
-  } kNames[] = {
-      {u"HKEY_CLASSES_ROOT", 0},     {u"HKCR", 0},
-      {u"HKEY_CURRENT_USER", 1},     {u"HKCU", 1},
-      {u"HKEY_LOCAL_MACHINE", 2},    {u"HKLM", 2},
-      {u"HKEY_USERS", 3},            {u"HKEY_PERFORMANCE_DATA", 4},
-      {u"HKEY_CURRENT_CONFIG", 5},   {u"HKEY_DYN_DATA", 6},
-  };
-  for (const auto& entry : kNames) {
-    if (name == entry.name) return entry.index;
-  }
-  return kNoRoot;
-}
-
-platform::HKey ResolveHive(std::int32_t& root, std::u16string& keyPath) {
-  if (root == kNoRoot) {
-    StdModul::ReplaceText(keyPath, u"/", u"\\", false, false);
-    const std::u16string delimiter = keyPath.find(u":\\") != std::u16string::npos ? u":\\" : u"\\";
-    root = HiveFromName(StdModul::NextToken(keyPath, delimiter));
-  }
-  if (root >= 0 && root <= kLastRootIndex) {
-    return platform::RootKey(static_cast<std::int32_t>(0x80000000u | static_cast<std::uint32_t>(root)));
-  }
-  return static_cast<HKey>(root);
-}
-
-// A root name that is missing or unknown stops the creation at once. Going
-// on would hand the unresolved -1 to CreateSubKey, which resolves it again
-// against the levels done so far: "HKXX\HKLM\A" would then create "A" right
-// below HKEY_LOCAL_MACHINE.
-void CreateKeyPath(std::int32_t root, std::u16string keyPath) {
-  const HKey hive = ResolveHive(root, keyPath);
-  if (root == kNoRoot) return;
-  // A handle that came from a 32-bit root number converts back losslessly.
-  const std::int32_t handle = static_cast<std::int32_t>(hive);
-  std::u16string done;
-  while (keyPath.find(u'\\') != std::u16string::npos) {
-    const std::u16string level = StdModul::NextToken(keyPath, u"\\");
-    CreateSubKey(handle, done, level);
-    if (!done.empty()) done += u'\\';
-    done += level;
-  }
-  CreateSubKey(handle, done, keyPath);
-}
-
-void CreateSubKey(std::int32_t rootOrHandle, std::u16string parentPath,
-                  const std::u16string& subKey) {
-  const HKey hive = ResolveHive(rootOrHandle, parentPath);
-  platform::UniqueKey parent;
-  if (platform::RegOpenKeyExA(hive, platform::ToAnsi(parentPath), 0, platform::kKeyCreateSubKey,
-                              parent.Receive()) != platform::kErrorSuccess) {
-    return;
-  }
-  platform::UniqueKey created;
-  Dword disposition = 0;
-  static_cast<void>(platform::RegCreateKeyExA(parent.Get(), platform::ToAnsi(subKey),
-                                              platform::kRegOptionNonVolatile, kKeyWriteAccess,
-                                              created.Receive(), &disposition));
-}
-
-void SetValueRaw(std::int32_t root, std::u16string keyPath, std::u16string valueName,
-                 platform::Dword type, const ByteBlock& data, platform::Dword size) {
-  const std::string name = ValueNameA(valueName);
-  const HKey hive = ResolveHive(root, keyPath);
-  platform::UniqueKey key;
-  if (platform::RegOpenKeyExA(hive, platform::ToAnsi(keyPath), 0, kKeyWriteAccess,
-                              key.Receive()) != platform::kErrorSuccess) {
-    return;
-  }
-  // Never more bytes than the block holds.
-  const Dword count = size < data.size() ? size : static_cast<Dword>(data.size());
-  static_cast<void>(platform::RegSetValueExA(key.Get(), name, type, data.data(), count));
-}
-
-ByteBlock DwordToBytes(std::uint32_t value) {
-  ByteBlock bytes;
-  for (int i = 0; i < 4; ++i) {
-    bytes.push_back(static_cast<std::uint8_t>(value % 256));
-    value /= 256;
-  }
-  return bytes;
-}
-
-}  // namespace detail
 }  // namespace StdRegistry

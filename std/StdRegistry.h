@@ -15,8 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
-
 namespace StdRegistry {
 
 // Bytes that reach the registry unchanged.
@@ -43,25 +41,4 @@ void RegSetBinary(std::int32_t root, const std::u16string& keyPath,
 void RegSetDword(std::int32_t root, const std::u16string& keyPath,
                  const std::u16string& valueName, std::int32_t value);
 
-// Internal to the module; exposed for its tests.
-namespace detail {
-
-// The root index for a root name ("HKLM" -> 2), exact comparison; -1 if none.
-std::int32_t HiveFromName(const std::u16string& name);
-// The key handle to open keyPath against. With root -1 the root name is cut
-// off keyPath and root becomes its index (or stays -1, an invalid handle).
-platform::HKey ResolveHive(std::int32_t& root, std::u16string& keyPath);
-// Creates every level of keyPath below its root, one at a time; nothing
-// when root is -1 and keyPath names no known root.
-void CreateKeyPath(std::int32_t root, std::u16string keyPath);
-// Creates (or opens) subKey below parentPath; rootOrHandle as for ResolveHive.
-void CreateSubKey(std::int32_t rootOrHandle, std::u16string parentPath,
-                  const std::u16string& subKey);
-// Opens keyPath with 0x3F and sets the value; reports nothing.
-void SetValueRaw(std::int32_t root, std::u16string keyPath, std::u16string valueName,
-                 platform::Dword type, const ByteBlock& data, platform::Dword size);
-// The four bytes of value, least significant first.
-ByteBlock DwordToBytes(std::uint32_t value);
-
-}  // namespace detail
 }  // namespace StdRegistry

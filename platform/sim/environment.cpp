@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "platform/sim/sim_state.h"
-#include "platform/testing/test_hooks.h"
 
 namespace platform {
 
@@ -22,14 +21,6 @@ bool GetEnvironmentVariableA(const std::string& name, std::string* value) {
   const auto it = FindVariable(name);
   if (name.empty() || it == Machine().environment.end()) return Fail(kErrorEnvvarNotFound);
   *value = it->second;
-  return true;
-}
-
-bool SetEnvironmentVariableA(const std::string& name, const char* value) {
-  Count("SetEnvironmentVariableA");
-  // A "=" may only lead the name (as in the per-drive "=C:" entries).
-  if (name.empty() || name.find('=', 1) != std::string::npos) return Fail(kErrorInvalidParameter);
-  sim::SetEnv(name, value == nullptr ? std::nullopt : std::optional<std::string>(value));
   return true;
 }
 

@@ -5,11 +5,10 @@
 #include <cstdio>
 
 #include "platform/sim/sim_state.h"
-#include "platform/testing/test_hooks.h"
 
 namespace platform {
 
-using namespace sim::detail;
+namespace sim::detail {
 
 namespace {
 
@@ -24,8 +23,8 @@ Dword ExistingError(const Resolved& r) {
   return !r.node->folder && r.trailingSeparator ? kErrorInvalidName : 0;
 }
 
-// Resolves a path for a call that needs an existing entry; false (with the
-// last error set) when there is none.
+}  // namespace
+
 bool Existing(const std::string& path, Resolved* r) {
   if (HasWildcards(path)) return Fail(kErrorInvalidName);
   *r = Resolve(path);
@@ -37,6 +36,12 @@ void RemoveNode(const std::shared_ptr<Node>& node) {
   auto& siblings = node->parent->children;
   siblings.erase(std::remove(siblings.begin(), siblings.end(), node), siblings.end());
 }
+
+}  // namespace sim::detail
+
+using namespace sim::detail;
+
+namespace {
 
 // Another open of the file that does not share what this access needs.
 bool SharingConflict(const Node& node, Dword needShare) {
@@ -94,22 +99,6 @@ bool CreateDirectoryA(const std::string& path) {
   folder.folder = true;
   folder.attributes = kFileAttributeDirectory;
   return AddEntry(r, folder);
-}
-
-bool RemoveDirectoryA(const std::string& path) {
-  Count("RemoveDirectoryA");
-  Resolved r;
-  if (!Existing(path, &r)) return false;
-  if (!r.node->parent) return Fail(kErrorAccessDenied);
-  if (!r.node->folder) return Fail(kErrorDirectory);
-  if (!r.node->children.empty()) return Fail(kErrorDirNotEmpty);
-  if ((r.node->attributes & kFileAttributeReadonly) != 0) return Fail(kErrorAccessDenied);
-  // The process holds its current directory open.
-  const std::string current = Fold(Machine().currentDir) + "\\";
-  const std::string removed = Fold(NodePath(*r.node)) + "\\";
-  if (current.compare(0, removed.size(), removed) == 0) return Fail(kErrorSharingViolation);
-  RemoveNode(r.node);
-  return true;
 }
 
 bool DeleteFileA(const std::string& path) {
@@ -172,18 +161,6 @@ bool WriteFile(Handle file, const std::string& bytes) {
   if (content.size() < open.position) content.resize(open.position, '\0');
   content.replace(open.position, std::min(bytes.size(), content.size() - open.position), bytes);
   open.position += bytes.size();
-  return true;
-}
-
-bool ReadFile(Handle file, std::string* bytes, Dword maxBytes) {
-  Count("ReadFile");
-  const auto it = Machine().files.find(file);
-  if (it == Machine().files.end()) return Fail(kErrorInvalidHandle);
-  OpenFile& open = it->second;
-  if ((open.access & kGenericRead) == 0) return Fail(kErrorAccessDenied);
-  const std::string& content = open.node->content;
-  *bytes = open.position >= content.size() ? std::string() : content.substr(open.position, maxBytes);
-  open.position += bytes->size();
   return true;
 }
 

@@ -1,6 +1,6 @@
 // The simulated machine: one state object that every function of the sim
 // backend reads and changes, and that sim::Reset() replaces by a fresh one.
-// Internal to platform/sim/ (and the simulated test hooks).
+// Internal to platform/sim/.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/sim.h"
+#include "platform/sim/sim.h"
 
 namespace platform::sim::detail {
 
@@ -186,6 +186,11 @@ Resolved Resolve(const std::string& path);
 std::string NodePath(const Node& node);
 // The folder at a full path, created with every missing level (and drive).
 std::shared_ptr<Node> EnsureFolder(const std::string& path);
+// Resolves a path for a call that needs an existing entry; false (with the
+// last error set) when there is none.
+bool Existing(const std::string& path, Resolved* r);
+// Takes an entry (never a drive root) out of its folder.
+void RemoveNode(const std::shared_ptr<Node>& node);
 
 template <typename Self>
 std::shared_ptr<Self> TreeNode<Self>::Child(const std::string& childName) const {

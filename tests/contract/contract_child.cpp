@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "platform/owners.h"
-#include "platform/testing/test_hooks.h"
+#include "platform/test_hooks.h"
 
 namespace contract {
 

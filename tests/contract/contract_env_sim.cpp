@@ -1,5 +1,5 @@
 // The contract cases on the simulated platform.
-#include "platform/sim.h"
+#include "platform/sim/sim.h"
 #include "tests/contract/contract_child.h"
 #include "tests/contract/contract_env.h"
 

@@ -1,6 +1,6 @@
 // The contract cases on the real platform (under Wine in the Win64 build).
 #include "platform/owners.h"
-#include "platform/testing/test_hooks.h"
+#include "platform/test_hooks.h"
 #include "tests/contract/contract_child.h"
 #include "tests/contract/contract_env.h"
 

@@ -9,7 +9,7 @@
 
 #include "platform/owners.h"
 #include "platform/platform.h"
-#include "platform/testing/test_hooks.h"
+#include "platform/test_hooks.h"
 #include "tests/contract/contract_env.h"
 
 namespace contract {

@@ -10,9 +10,9 @@
 
 #include "installer/Module1.h"
 #include "platform/platform.h"
-#include "platform/sim.h"
+#include "platform/sim/sim.h"
 #include "tests/host/installer_fixture.h"
-#include "platform/testing/test_hooks.h"
+#include "platform/test_hooks.h"
 #include "tests/host/ui_constants.h"
 
 namespace installer_test {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/testing/test_hooks.h"
+#include "platform/test_hooks.h"
 #include "tests/host/installer_fixture.h"
 #include "tests/host/ui_constants.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/sim.h"
+#include "platform/sim/sim.h"
 #include "tests/host/sim_fixture.h"
 #include "tests/host/ui_constants.h"
 

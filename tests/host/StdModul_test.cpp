@@ -8,8 +8,8 @@
 #include <string>
 #include <system_error>
 
-#include "platform/sim.h"
-#include "platform/testing/test_hooks.h"
+#include "platform/sim/sim.h"
+#include "platform/test_hooks.h"
 #include "tests/host/sim_fixture.h"
 
 namespace {
@@ -250,7 +250,7 @@ TEST_F(ListFolder, DividesEntriesInListingOrder) {
 }
 
 TEST_F(ListFolder, OneListOnly) {
-  StdModul::ListFolder(u"C:\\Data", &files, nullptr, u"*");  // mask 39: no subfolders
+  StdModul::ListFolder(u"C:\\Data", &files, nullptr, u"*");  // files only: no subfolders
   EXPECT_THAT(files, ElementsAre(u"b.txt", u"Hidden.txt", u"a.log"));
   StdModul::ListFolder(u"C:\\Data", nullptr, &folders, u"gs*");
   EXPECT_THAT(folders, ElementsAre(u"gs9.50", u"gs8.64"));

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "platform/sim.h"
+#include "platform/sim/sim.h"
 #include "tests/host/sim_fixture.h"
 
 namespace {
@@ -86,6 +86,7 @@ TEST_F(RegGetValue, RootNumbersAndRootNames) {
   sim::SetValue(kHkeyLocalMachine, "SOFTWARE\\X", "v", platform::kRegSz, "machine\0"s);
   sim::SetValue(kHkeyLocalMachine, "SOFTWARE/X", "v", platform::kRegSz, "slash\0"s);
   sim::SetValue(kHkeyCurrentUser, "Software\\U", "v", platform::kRegSz, "user\0"s);
+  sim::SetValue(kHkeyCurrentUser, "Software/U", "v", platform::kRegSz, "user slash\0"s);
   sim::SetValue(kHkeyLocalMachine, "", "v", platform::kRegSz, "root\0"s);
   for (const std::u16string path : {u"HKLM\\SOFTWARE\\X", u"HKLM/SOFTWARE/X", u"HKLM:\\SOFTWARE\\X",
                                     u"HKEY_LOCAL_MACHINE\\SOFTWARE\\X", u"HKEY_LOCAL_MACHINE/SOFTWARE\\X"}) {
@@ -99,6 +100,8 @@ TEST_F(RegGetValue, RootNumbersAndRootNames) {
   EXPECT_EQ(StdRegistry::RegGetValue(kHklm, u"SOFTWARE/X", u"v", u""), u"slash");  // "/" is part of the name
   EXPECT_EQ(StdRegistry::RegGetValue(1, u"Software\\U", u"v", u""), u"user");
   EXPECT_EQ(StdRegistry::RegGetValue(static_cast<std::int32_t>(0x80000001u), u"Software\\U", u"v", u""), u"user");
+  // A key handle takes the path as it is, "/" included.
+  EXPECT_EQ(StdRegistry::RegGetValue(static_cast<std::int32_t>(0x80000001u), u"Software/U", u"v", u""), u"user slash");
 }
 
 TEST_F(RegGetValue, ReadsWithQueryAccessOnly) {
@@ -114,6 +117,7 @@ TEST_F(RegSetDword, FourBytesLeastSignificantFirst) {
   const Case cases[] = {
       {300, "\x2C\x01\0\0"s, u"300"}, {16, "\x10\0\0\0"s, u"16"}, {560, "\x30\x02\0\0"s, u"560"},
       {0, "\0\0\0\0"s, u"0"},         {-1, "\xFF\xFF\xFF\xFF", u"-1"},  // two's complement
+      {0x12345678, "\x78\x56\x34\x12", u"305419896"},
   };
   for (const Case& c : cases) {
     StdRegistry::RegSetDword(kHklm, u"SOFTWARE\\X", u"d", c.value);
@@ -123,7 +127,6 @@ TEST_F(RegSetDword, FourBytesLeastSignificantFirst) {
     EXPECT_EQ(stored->data, c.bytes) << c.value;
     EXPECT_EQ(StdRegistry::RegGetValue(kHklm, u"SOFTWARE\\X", u"d", u""), c.text);
   }
-  EXPECT_EQ(Bytes(StdRegistry::detail::DwordToBytes(0x12345678u)), "\x78\x56\x34\x12");
 }
 
 using RegSetString = SimFixture;
@@ -205,36 +208,27 @@ TEST_F(CreateKeyPath, DeniedLevelStopsTheWrite) {
   EXPECT_THAT(sim::RegWrites(), IsEmpty());
 }
 
-TEST(HiveFromName, ExactNamesOnly) {
-  struct Case { std::u16string name; std::int32_t index; };
+TEST_F(RegGetValue, EveryRootByNumberAndByName) {
+  // Root name in the path, compared exactly, and the root number it stands for.
+  struct Case { std::u16string name; std::int32_t number; };
   const Case cases[] = {
       {u"HKEY_CLASSES_ROOT", 0},     {u"HKCR", 0},    {u"HKEY_CURRENT_USER", 1},   {u"HKCU", 1},
       {u"HKEY_LOCAL_MACHINE", 2},    {u"HKLM", 2},    {u"HKEY_USERS", 3},          {u"HKU", -1},
       {u"HKEY_PERFORMANCE_DATA", 4}, {u"HKEY_CURRENT_CONFIG", 5},                  {u"HKCC", -1},
       {u"HKEY_DYN_DATA", 6},         {u"hklm", -1},   {u"HKLM ", -1},              {u"", -1},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(StdRegistry::detail::HiveFromName(c.name), c.index) << ::testing::PrintToString(c.name);
+  const auto decimal = [](std::int32_t number) { return std::u16string(1, static_cast<char16_t>(u'0' + number)); };
+  for (std::int32_t number = 0; number <= 6; ++number) {
+    const platform::HKey root = platform::RootKey(static_cast<std::int32_t>(0x80000000u + number));
+    sim::SetValue(root, "K", "v", platform::kRegDword, std::string(1, static_cast<char>(number)) + "\0\0\0"s);
+    EXPECT_EQ(StdRegistry::RegGetValue(number, u"K", u"v", u"dflt"), decimal(number));
   }
-}
-
-TEST(ResolveHive, CutsTheRootNameOnlyForMinusOne) {
-  struct Case { std::int32_t root; std::u16string path; std::int32_t rootAfter; std::u16string pathAfter; platform::HKey handle; };
-  const Case cases[] = {
-      {-1, u"HKLM:\\SOFTWARE\\X", 2, u"SOFTWARE\\X", kHkeyLocalMachine},
-      {-1, u"HKCU/Software/X", 1, u"Software\\X", kHkeyCurrentUser},
-      {-1, u"HKLM", 2, u"", kHkeyLocalMachine},
-      {-1, u"SOFTWARE\\X", -1, u"X", -1},
-      {2, u"a/b", 2, u"a/b", kHkeyLocalMachine},
-      {6, u"x", 6, u"x", platform::kHkeyDynData},
-      {static_cast<std::int32_t>(0x80000001u), u"\\x", static_cast<std::int32_t>(0x80000001u), u"\\x", kHkeyCurrentUser},
-  };
   for (const Case& c : cases) {
-    std::int32_t root = c.root;
-    std::u16string path = c.path;
-    EXPECT_EQ(StdRegistry::detail::ResolveHive(root, path), c.handle) << ::testing::PrintToString(c.path);
-    EXPECT_EQ(root, c.rootAfter) << ::testing::PrintToString(c.path);
-    EXPECT_EQ(path, c.pathAfter) << ::testing::PrintToString(c.path);
+    const std::u16string expected = c.number < 0 ? u"dflt" : decimal(c.number);
+    EXPECT_EQ(StdRegistry::RegGetValue(-1, c.name + u"\\K", u"v", u"dflt"), expected)
+        << ::testing::PrintToString(c.name);
+    EXPECT_EQ(StdRegistry::RegGetValue(-1, c.name + u"/K", u"v", u"dflt"), expected)
+        << ::testing::PrintToString(c.name);
   }
 }
 

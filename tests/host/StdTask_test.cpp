@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/sim.h"
-#include "platform/testing/test_hooks.h"
+#include "platform/sim/sim.h"
+#include "platform/test_hooks.h"
 #include "tests/host/sim_fixture.h"
 
 namespace {

@@ -11,7 +11,7 @@
 
 #include "installer/Module1.h"
 #include "platform/platform.h"
-#include "platform/sim.h"
+#include "platform/sim/sim.h"
 #include "tests/host/sim_fixture.h"
 #include "tests/support/test_data.h"
 

@@ -9,8 +9,8 @@
 
 #include "platform/owners.h"
 #include "platform/platform.h"
-#include "platform/sim.h"
-#include "platform/testing/test_hooks.h"
+#include "platform/sim/sim.h"
+#include "platform/test_hooks.h"
 #include "tests/host/sim_fixture.h"
 #include "tests/host/ui_constants.h"
 

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sim.h"
+#include "platform/sim/sim.h"
 
 namespace host_test {
 

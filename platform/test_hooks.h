@@ -2,10 +2,9 @@
 // processor time, a hidden window that counts the messages it receives,
 // posting messages, reading files, removing folders, setting environment
 // variables, deleting registry keys, and reading the application pointer
-// back. The win32 backend implements them in the library platform_testing,
-// which the product does not link; the simulation, which only tests link,
-// keeps the ones that act on its file system and environment beside the
-// product's calls.
+// back. Each backend implements them in its testing.cpp (win32/testing.cpp,
+// sim/testing.cpp), built into the library platform_testing, which the
+// product does not link.
 #pragma once
 
 #include <cstdint>

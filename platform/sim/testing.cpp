@@ -1,8 +1,9 @@
-// The test hooks on the simulated platform.
+// The test hooks on the simulated platform; reading files, removing folders
+// and setting variables act on the simulated file system and environment.
 #include <algorithm>
 
 #include "platform/sim/sim_state.h"
-#include "platform/testing/test_hooks.h"
+#include "platform/test_hooks.h"
 
 namespace platform {
 
@@ -46,6 +47,42 @@ bool PostMessageA(Hwnd window, Dword message, std::uintptr_t /*wParam*/, std::in
   // Window 0 posts to the thread's queue; any other must be a live window.
   if (window != 0 && Machine().windows.count(window) == 0) return Fail(kErrorInvalidWindowHandle);
   Machine().messages.push_back(Message{window, message});
+  return true;
+}
+
+bool RemoveDirectoryA(const std::string& path) {
+  Count("RemoveDirectoryA");
+  Resolved r;
+  if (!Existing(path, &r)) return false;
+  if (!r.node->parent) return Fail(kErrorAccessDenied);
+  if (!r.node->folder) return Fail(kErrorDirectory);
+  if (!r.node->children.empty()) return Fail(kErrorDirNotEmpty);
+  if ((r.node->attributes & kFileAttributeReadonly) != 0) return Fail(kErrorAccessDenied);
+  // The process holds its current directory open.
+  const std::string current = Fold(Machine().currentDir) + "\\";
+  const std::string removed = Fold(NodePath(*r.node)) + "\\";
+  if (current.compare(0, removed.size(), removed) == 0) return Fail(kErrorSharingViolation);
+  RemoveNode(r.node);
+  return true;
+}
+
+bool SetEnvironmentVariableA(const std::string& name, const char* value) {
+  Count("SetEnvironmentVariableA");
+  // A "=" may only lead the name (as in the per-drive "=C:" entries).
+  if (name.empty() || name.find('=', 1) != std::string::npos) return Fail(kErrorInvalidParameter);
+  sim::SetEnv(name, value == nullptr ? std::nullopt : std::optional<std::string>(value));
+  return true;
+}
+
+bool ReadFile(Handle file, std::string* bytes, Dword maxBytes) {
+  Count("ReadFile");
+  const auto it = Machine().files.find(file);
+  if (it == Machine().files.end()) return Fail(kErrorInvalidHandle);
+  OpenFile& open = it->second;
+  if ((open.access & kGenericRead) == 0) return Fail(kErrorAccessDenied);
+  const std::string& content = open.node->content;
+  *bytes = open.position >= content.size() ? std::string() : content.substr(open.position, maxBytes);
+  open.position += bytes->size();
   return true;
 }
 

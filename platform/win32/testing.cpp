@@ -1,7 +1,7 @@
 // The test hooks on the real platform.
 #include <map>
 
-#include "platform/testing/test_hooks.h"
+#include "platform/test_hooks.h"
 #include "platform/win32/WinCommon.h"
 
 namespace platform {
