@@ -113,6 +113,16 @@ void SetCommandLine(const std::string& commandLine);
 // What GetNativeSystemInfo reports (default kProcessorArchitectureIntel).
 void SetNativeArchitecture(Word architecture);
 void SetCurrentDir(const std::string& path);
+// What GetVersionExA reports (default 5.1, build 2600, "Service Pack 3").
+void SetWindowsVersion(const OsVersionInfo& version);
+// Whether the process's window station has WSF_VISIBLE (default true, as in
+// an interactive session; false as in a service's window station).
+void SetWindowStationVisible(bool visible);
+// Whether CheckAdministratorsMembership finds the group (default true).
+void SetAdministrator(bool member);
+// GetTickCount starts at 1000 and advances only by this call. GetLocalTime
+// always reports 2026-01-02 03:04:05.678.
+void AdvanceTickCount(Dword milliseconds);
 [[nodiscard]] std::string CurrentDir();
 
 // ------------------------------------------------------------- user interface

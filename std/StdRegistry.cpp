@@ -1,6 +1,7 @@
 #include "std/StdRegistry.h"
 
 #include <string>
+#include <utility>
 
 #include "platform/owners.h"
 #include "platform/platform.h"
@@ -75,7 +76,18 @@ std::u16string Render(Dword type, const std::vector<std::uint8_t>& bytes, Dword 
   }
 }
 
+WriteObserver& Observer() {
+  static WriteObserver observer;
+  return observer;
+}
+
 }  // namespace
+
+WriteObserver SetWriteObserver(WriteObserver observer) {
+  WriteObserver previous = std::move(Observer());
+  Observer() = std::move(observer);
+  return previous;
+}
 
 std::u16string RegGetValue(std::int32_t root, const std::u16string& keyPath,
                            const std::u16string& valueName, const std::u16string& defaultValue) {
@@ -200,16 +212,20 @@ void CreateSubKey(std::int32_t rootOrHandle, std::u16string parentPath,
 
 void SetValueRaw(std::int32_t root, std::u16string keyPath, std::u16string valueName,
                  platform::Dword type, const ByteBlock& data, platform::Dword size) {
+  const WriteObserver& observer = Observer();
+  const std::int32_t givenRoot = root;
+  const std::u16string givenPath = observer ? keyPath : std::u16string();
   const std::string name = ValueNameA(valueName);
   const HKey hive = ResolveHive(root, keyPath);
   platform::UniqueKey key;
-  if (platform::RegOpenKeyExA(hive, platform::ToAnsi(keyPath), 0, kKeyWriteAccess,
-                              key.Receive()) != platform::kErrorSuccess) {
-    return;
+  platform::Long result =
+      platform::RegOpenKeyExA(hive, platform::ToAnsi(keyPath), 0, kKeyWriteAccess, key.Receive());
+  if (result == platform::kErrorSuccess) {
+    // Never more bytes than the block holds.
+    const Dword count = size < data.size() ? size : static_cast<Dword>(data.size());
+    result = platform::RegSetValueExA(key.Get(), name, type, data.data(), count);
   }
-  // Never more bytes than the block holds.
-  const Dword count = size < data.size() ? size : static_cast<Dword>(data.size());
-  static_cast<void>(platform::RegSetValueExA(key.Get(), name, type, data.data(), count));
+  if (observer) observer(givenRoot, givenPath, valueName, type, result);
 }
 
 ByteBlock DwordToBytes(std::uint32_t value) {
