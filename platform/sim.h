@@ -195,6 +195,7 @@ using Program = std::function<Dword(const std::string& commandLine)>;
 // system run the program registered as "cmd". waits: how many waits on the
 // process time out before it ends (0: it has ended at the first one); only
 // zero-timeout polls time out, a wait with a timeout lasts until it has ended.
+// Registering the same path or name again replaces the program.
 void AddProgram(const std::string& pathOrName, Program program, int waits = 0);
 
 struct ProcessCall {

@@ -41,6 +41,11 @@ bool GetUserObjectFlags(Handle object, Dword* flags) {
   return true;
 }
 
+// CheckTokenMembership's documentation: IsMember is TRUE only when the SID
+// is present and has the SE_GROUP_ENABLED attribute. Under User Account
+// Control (Vista on) a filtered token holds Administrators as a deny-only
+// group, so the answer is "elevated"; on XP, which has no elevation, it is
+// membership of the group. Unlike a TokenElevation query it exists on XP.
 bool CheckAdministratorsMembership(bool* member) {
   SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
   PSID administrators = nullptr;

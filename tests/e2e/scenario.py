@@ -141,7 +141,7 @@ def values(name, progdir=""):
 MESSAGES = messages()
 # The command line that installs the printer, {program} for the program folder.
 PRINTER_COMMAND = next(filter(None, data_lines("printer_command.txt")))
-EXIT_CODES = dict((end, int(code)) for end, code in (l.split("\t") for l in filter(None, data_lines("exit_codes.tsv"))))
+EXIT_CODES = dict((end, int(code)) for end, code in (l.split("\t")[:2] for l in filter(None, data_lines("exit_codes.tsv"))))
 
 failures = []
 def check(what, ok, detail=""):

@@ -11,7 +11,7 @@
 namespace test_data {
 
 // A message text by its block name in messages.txt ("existing", "question",
-// "download", "monitor", "title"), its lines joined by line feeds.
+// "download", "monitor", "usage", "title"), its lines joined by line feeds.
 std::string Message(const std::string& name);
 
 // The print script's bytes for a Ghostscript path and a program folder
@@ -36,7 +36,8 @@ std::vector<Value> DriverDataValues();
 
 // The installer's exit code for an end of its run by its name in
 // exit_codes.tsv ("completed", "failure", "printer_installed",
-// "ghostscript_cancelled", "download_question", "monitor_missing").
+// "ghostscript_cancelled", "download_question", "monitor_missing",
+// "usage_error", "ghostscript_missing", "printer_not_created").
 int ExitCode(const std::string& name);
 
 }  // namespace test_data
