@@ -10,6 +10,9 @@ the UI driver answers its message boxes and its file dialog. Afterwards
 the registry (parsed from the prefix's system.reg: types and bytes) and the
 files it left are checked, and everything else is compared with the state
 before the run. The scenario "removal" then runs Entfernen.cmd.
+PrintUIEntry /if, which Wine does not implement, is answered by a stand-in
+RUNDLL32.exe beside the installer that registers the printer (its "Name"
+value) as the spooler does.
 """
 import json, os, re, shutil, subprocess, sys, tempfile
 
@@ -50,7 +53,8 @@ SKIPPED = 77  # winerun: 32-bit programs cannot run on this machine
 PRINT = r"system\currentcontrolset\control\print"
 MONITOR = PRINT + r"\monitors\redirected port"
 PORT = MONITOR + r"\ports\dravelin:"
-DRIVERDATA = PRINT + r"\printers\dur-orarudi\printerdriverdata"
+PRINTER = PRINT + r"\printers\dur-orarudi"
+DRIVERDATA = PRINTER + r"\printerdriverdata"
 PROGDIR_WIN = "C:\\Paket Dravelin\\"
 # What the stand-in for RedMon's setup64.exe logs when printer\setup.exe starts it.
 SETUP64_LINE = '"' + PROGDIR_WIN + 'printer\\redmon\\setup64.exe" -silent\n'
@@ -83,6 +87,16 @@ DATA = os.path.join(HERE, "..", "data")
 #             "none": no set-up ran
 #   outcome   "installed", "unchanged", "failed" (the generic report, the
 #             port kept) or "removal" (installed, then Entfernen.cmd)
+#   args      the installer's switches
+#   quiet     the run must create no window at all (the UI driver watches
+#             for one until the installer has ended) and pass /q to
+#             PrintUIEntry
+#   station   "hidden": started in a window station no user sees, as a
+#             service starts it (tests/e2e/winsta_starter)
+#   printui   "fails": the PrintUIEntry stand-in ends with 1, no printer
+#   log       the /log file ("{program}" for the package folder) and what it
+#             must hold: "all" (every registry write and command of the
+#             run) or "none" (nothing may be created)
 EXISTING = dict(gs=GS_DEFAULT, printer=True, steps=["box:ok"], boxes=[("existing", ["OK"])],
                 end="printer_installed", outcome="unchanged")
 SCENARIOS = {
@@ -107,6 +121,24 @@ SCENARIOS = {
                               (GERMAN_MONITOR_KEY + r"\Ports\Anderer:", "Command", r"C:\anders.cmd"),
                               (r"HKLM\SYSTEM\CurrentControlSet\Control\Print\Printers\Anderer Drucker",
                                "Name", "Anderer Drucker")]),
+    # Unattended runs, as distribution tools start the installer.
+    "quiet_complete": dict(gs=GS_DEFAULT, args=["/quiet", "/log", "{program}Dravelin.log"], quiet=True,
+                           log="all", steps=[], boxes=[], end="completed", setup="setup64", outcome="installed"),
+    "quiet_existing": dict(EXISTING, args=["/quiet"], quiet=True, steps=[], boxes=[]),
+    "quiet_nogs": dict(gs=None, args=["/Q"], quiet=True, steps=[], boxes=[], end="ghostscript_missing",
+                       outcome="unchanged"),
+    "quiet_gs": dict(gs=r"C:\Tools\gs 10\gswin64c.exe", args=["-quiet", "/gs", r"C:\Tools\gs 10\gswin64c.exe"],
+                     quiet=True, steps=[], boxes=[], end="completed", setup="setup64", outcome="installed"),
+    "quiet_nomonitor": dict(gs=GS_DEFAULT, redmon=False, args=["/quiet"], quiet=True, steps=[], boxes=[],
+                            end="monitor_missing", setup="setup64", outcome="unchanged"),
+    "quiet_scriptfails": dict(gs=GS_DEFAULT, blocked=True, args=["/quiet"], quiet=True, steps=[], end="failure",
+                              outcome="failed"),
+    "service_station": dict(gs=GS_DEFAULT, station="hidden", quiet=True, steps=[], boxes=[], end="completed",
+                            setup="setup64", outcome="installed"),
+    "printer_not_created": dict(gs=GS_DEFAULT, printui="fails", steps=[], boxes=[], end="printer_not_created",
+                                setup="setup64", outcome="installed"),
+    "log_missing_folder": dict(gs=GS_DEFAULT, args=["/log", r"C:\Fehlt\Dravelin.log"], log="none", steps=[],
+                               boxes=[], end="completed", setup="setup64", outcome="installed"),
 }
 
 def data_lines(name):
@@ -262,30 +294,46 @@ def check_removal(prefix, drive_c, progdir):
 # runner (its prefix, display and locale); the results come back as JSON.
 SIDE_BY_SIDE = r"""
 import json, os, subprocess, sys
-wine, installer, driver, log, result, slow, *steps = [os.environ["WINERUN_WINE"]] + sys.argv[1:]
+wine, command, driver, log, result, slow, done, *steps = [os.environ["WINERUN_WINE"]] + sys.argv[1:]
 slow = int(slow)
-inst = subprocess.Popen([wine, installer], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+# Wine's output goes to a file: a pipe would stay open as long as any Wine
+# process of the session holds it (the server, the UI driver), and the UI
+# driver of a quiet run only ends once the installer has.
+out_file = open(result + ".out", "w+b")
+inst = subprocess.Popen([wine, *json.loads(command)], stdout=out_file, stderr=subprocess.STDOUT)
 drv = subprocess.Popen([wine, driver, "Z:" + log.replace("/", "\\"), *steps],
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL) if steps else None
 timed_out = False
 try:
-    out, _ = inst.communicate(timeout=90 * slow)
+    inst.wait(timeout=90 * slow)
 except subprocess.TimeoutExpired:
     inst.kill()
-    out, _ = inst.communicate()
+    inst.wait()
     timed_out = True
+open(done, "w").close()
 drv_rc = drv.wait(timeout=60 * slow) if drv else 0
+out_file.seek(0)
+out = out_file.read()
 json.dump({"rc": inst.returncode, "drv_rc": drv_rc, "out": out.decode("utf-8", "replace"),
            "timed_out": timed_out}, open(result, "w"))
 """
 
-def run_installer(prefix, progdir_unix, steps, log, locale="C.UTF-8"):
-    result = log + ".result.json"
-    env = dict(os.environ, WINERUN_KEEP=prefix, WINERUN_LOCALE=locale, WINEDEBUG="fixme+cacls,trace+process")
+def run_installer(prefix, progdir_unix, s, log):
+    """Runs the installer of scenario s beside the UI driver; answers the
+    exit code, the driver's exit code and Wine's output."""
+    result, done = log + ".result.json", log + ".done"
+    env = dict(os.environ, WINERUN_KEEP=prefix, WINERUN_LOCALE=s.get("locale", "C.UTF-8"),
+               WINEDEBUG="fixme+cacls,trace+process")
+    steps = s["steps"] + (["watch:Z:" + done.replace("/", "\\")] if s.get("quiet") else [])
     waits = ["wait:%d" % (30 * SLOW)] if steps and SLOW > 1 else []
+    command = [os.path.join(progdir_unix, "DravelinInstall.exe")]
+    if s.get("station") == "hidden":
+        command = [os.path.join(E2E, "winsta_starter.exe"), PROGDIR_WIN + "DravelinInstall.exe"]
+    command += [a.replace("{program}", PROGDIR_WIN) for a in s.get("args", [])]
     subprocess.run([WINERUN, "--host", sys.executable, "-c", SIDE_BY_SIDE,
-                    os.path.join(progdir_unix, "DravelinInstall.exe"), os.path.join(E2E, "uidriver.exe"),
-                    log, result, str(SLOW), *waits, *steps], env=env, stdout=subprocess.DEVNULL, timeout=240 * SLOW)
+                    json.dumps(command), os.path.join(E2E, "uidriver.exe"),
+                    log, result, str(SLOW), done, *waits, *steps], env=env, stdout=subprocess.DEVNULL,
+                   timeout=240 * SLOW)
     r = json.load(open(result))
     if r["timed_out"]:
         check("installer ends in bounded time", False)
@@ -326,6 +374,9 @@ def prepare(s, prefix, drive_c, progdir):
     shutil.copy(REDMON_SETUP, os.path.join(progdir, "printer", "setup.exe"))
     for name in ("setup.exe", "setup64.exe"):
         shutil.copy(os.path.join(E2E, "redmon_setup_standin.exe"), os.path.join(redmon, name))
+    shutil.copy(os.path.join(E2E, "printui_standin.exe"), os.path.join(progdir, "RUNDLL32.exe"))
+    if s.get("printui") == "fails":
+        open(os.path.join(progdir, "printui.fail"), "w").close()
     if s["gs"]:
         gs_unix = os.path.join(drive_c, *s["gs"][3:].split("\\"))
         os.makedirs(os.path.dirname(gs_unix))
@@ -346,7 +397,10 @@ def verify(s, run, before, after, prefix, drive_c, progdir):
     (before_reg, before_files), (after_reg, after_files) = before, after
     check("exit code %d (%s)" % (EXIT_CODES[s["end"]], s["end"]), rc == EXIT_CODES[s["end"]], str(rc))
     check("every caption is the installation title", all(b[0] == MESSAGES["title"] for b in seen), str(seen))
-    if s["outcome"] == "failed":
+    if s.get("quiet"):
+        shown = re.findall(r"^window .*$", ui, re.M)
+        check("no window at all", not shown and not seen, "\n".join(shown) + str(seen))
+    elif s["outcome"] == "failed":
         check("one error report naming the print script", len(seen) == 1 and "Merovast.cmd" in seen[0][1], str(seen))
     else:
         check("the message boxes", [b[1] for b in seen] == [MESSAGES[n] for n, _ in s["boxes"]], str(seen))
@@ -385,14 +439,54 @@ def verify(s, run, before, after, prefix, drive_c, progdir):
         script = os.path.join(progdir, "Merovast.cmd")
         got = open(script, "rb").read() if os.path.exists(script) else b""
         check("print script bytes", got == expected_script(s["gs"], PROGDIR_WIN), repr(got))
-        check("printer installed through PrintUIEntry", PRINTER_COMMAND.replace("{program}", PROGDIR_WIN) in started(out),
-              "\n".join(started(out)))
+        printer_command = PRINTER_COMMAND.replace("{program}", PROGDIR_WIN) + (" /q" if s.get("quiet") else "")
+        check("printer installed through PrintUIEntry", printer_command in started(out), "\n".join(started(out)))
+        name = after_reg.get(PRINTER, {}).get("name")
+        if s["end"] == "printer_not_created":
+            check("no printer: no \"Name\" value", name is None, str(name))
+        else:
+            check("the printer's \"Name\" value", name == (1, b"DUR-Orarudi\0"), str(name))
         cacls = [l for l in out.splitlines() if "cacls" in l.lower() and ":process:" not in l]
         check("cacls ran for Jeder and Everyone", any("Jeder:F" in l for l in cacls) and any("Everyone:F" in l for l in cacls),
               "\n".join(cacls[:6]))
     if s["outcome"] in ("installed", "failed"):
         check("output folder created, access script gone",
               os.path.isdir(pdf) and not os.path.exists(os.path.join(pdf, "PDFCacls.cmd")))
+    if s.get("log"):
+        check_log(s, out, before_reg, after_reg, drive_c)
+
+def check_log(s, out, before_reg, after_reg, drive_c):
+    """The /log file: none created where its folder is missing; otherwise
+    UTF-8 with a byte-order mark, CR LF, a time stamp on every line, every
+    registry value the run wrote and every command it started."""
+    path = s["args"][s["args"].index("/log") + 1].replace("{program}", PROGDIR_WIN)
+    unix = os.path.join(drive_c, *path[3:].split("\\"))
+    if s["log"] == "none":
+        check("no log and no folder created", not os.path.exists(os.path.dirname(unix)))
+        return
+    raw = open(unix, "rb").read() if os.path.exists(unix) else b""
+    check("log: byte-order mark, CR LF", raw.startswith(b"\xef\xbb\xbf") and raw.endswith(b"\r\n")
+          and b"\n" not in raw.replace(b"\r\n", b""), repr(raw[:80]))
+    lines = raw[3:].decode("utf-8").split("\r\n")[:-1]
+    print("--- log:\n" + "\n".join(lines))
+    stamp = re.compile(r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} ")
+    check("log: a time stamp on every line", all(stamp.match(l) for l in lines))
+    text = [l[24:] for l in lines]
+    # What the installer itself writes: the port and the driver data.
+    written = sorted((k, n) for k in (PORT, DRIVERDATA) for n in after_reg.get(k, {})
+                     if after_reg[k][n] != before_reg.get(k, {}).get(n))
+    logged = sorted((m.group(1).lower(), m.group(2).lower()) for m in
+                    (re.match(r'Registrierung: HKLM\\(.*) Wert "(.*)" \(REG_\w+\): Ergebnis 0$', l) for l in text) if m)
+    check("log: every registry write, with result 0", logged == written and len(written) == 15,
+          str(logged) + " / " + str(written))
+    commands = [l[len("Starte: "):] for l in text if l.startswith("Starte: ")]
+    own = [c for c in started(out) if c in commands]
+    check("log: every command the installer started", commands == own and len(commands) == 3, str(commands))
+    check("log: every command's exit code and duration",
+          all(any(re.match(r"Beendet mit Exitcode \d+ nach \d+ ms: " + re.escape(c) + "$", l) for l in text)
+              for c in commands))
+    check("log: the end and its meaning", text[-1] == "Ende: Exitcode %d, Installation abgeschlossen"
+          % EXIT_CODES[s["end"]], text[-1])
 
 def main():
     s = SCENARIOS[NAME]
@@ -407,7 +501,7 @@ def main():
         before = state()
         log = os.path.join(work, "ui.log")
         open(log, "w").close()
-        rc, drv_rc, out = run_installer(prefix, progdir, s["steps"], log, s.get("locale", "C.UTF-8"))
+        rc, drv_rc, out = run_installer(prefix, progdir, s, log)
         after = state()
         ui = open(log, encoding="utf-8").read()
         print("--- UI driver log:\n" + ui)
