@@ -31,6 +31,59 @@ inline const std::string kPrinterKey =
     "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\DUR-Orarudi";
 inline const std::string kHklm = "HKEY_LOCAL_MACHINE\\";
 
+inline std::string Sz(const std::string& text) { return text + '\0'; }
+
+// A registry write as RegSetValueExA must have made it; the key below HKLM.
+struct Write {
+  std::string key, name;
+  platform::Dword type;
+  std::string data;
+};
+
+inline std::vector<Write> Writes(const std::string& key, const std::vector<test_data::Value>& values) {
+  std::vector<Write> writes;
+  for (const test_data::Value& v : values) writes.push_back({key, v.name, v.type, v.data});
+  return writes;
+}
+
+inline std::vector<Write> PortWrites(const std::string& monitorKey, const std::string& programFolder) {
+  return Writes(monitorKey + "\\Ports\\Dravelin:", test_data::PortValues(programFolder));
+}
+
+inline std::vector<Write> DriverDataWrites() {
+  return Writes(kPrinterKey + "\\PrinterDriverData", test_data::DriverDataValues());
+}
+
+// Every registry write of the run, in order, against the expected ones.
+inline void ExpectWrites(const char* file, int line, const std::vector<Write>& expected) {
+  ::testing::ScopedTrace trace(file, line, "registry writes");
+  const auto& actual = sim::RegWrites();
+  ASSERT_EQ(actual.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE("write " + std::to_string(i) + ": " + actual[i].name);
+    EXPECT_EQ(actual[i].keyPath, kHklm + expected[i].key);
+    EXPECT_EQ(actual[i].name, expected[i].name);
+    EXPECT_EQ(actual[i].type, expected[i].type);
+    EXPECT_EQ(actual[i].data, expected[i].data);
+  }
+}
+#define EXPECT_WRITES(expected) ::installer_test::ExpectWrites(__FILE__, __LINE__, expected)
+
+// The index-th message box of the run: its text and style, with the
+// installation title as caption, no owner, shown under the given pointer.
+inline void ExpectBox(const char* file, int line, std::size_t index, const std::string& text,
+                      platform::Dword style, int pointer = platform::kPointerDefault) {
+  ::testing::ScopedTrace trace(file, line, "message box " + std::to_string(index));
+  ASSERT_LT(index, sim::MessageBoxes().size());
+  const auto& box = sim::MessageBoxes()[index];
+  EXPECT_EQ(box.text, text);
+  EXPECT_EQ(box.caption, Message("title"));
+  EXPECT_EQ(box.style, style);
+  EXPECT_EQ(box.owner, 0);
+  EXPECT_EQ(box.pointer, pointer);
+}
+#define EXPECT_BOX(...) ::installer_test::ExpectBox(__FILE__, __LINE__, __VA_ARGS__)
+
 // A monitor key with its "Driver" value (stored with its NUL).
 inline void SetMonitor(const std::string& key, const std::string& driver) {
   sim::SetValue(platform::kHkeyLocalMachine, key, "Driver", platform::kRegSz, driver + '\0');

@@ -10,8 +10,8 @@
 #       percent  program folder C:\Programme\100% Drück\ (the script doubles %)
 #       nofix    as umlauts, but printer\Merovast.rsp holds only the device
 #                options: current Ghostscript fails on .setpdfwrite
-# INSTALLER: the Win64 DravelinInstall.exe, or "none": then the port values
-# and the print script are written here in the installer's documented form.
+# INSTALLER: the Win64 DravelinInstall.exe, which writes the port values and
+# the print script.
 set -uo pipefail
 case_name=$1 installer=$2 gs_standin=$3 dravelin_standin=$4 port_standin=$5 pkg=$6 job=$7
 here=$(cd "$(dirname "$0")" && pwd)
@@ -47,34 +47,15 @@ cp "$dravelin_standin" "$progdir/Dravelin.exe"
 if [ "$case_name" = nofix ]; then
   printf -- '-dSAFER\r\n-dNOPAUSE\r\n-dBATCH\r\n-sDEVICE=pdfwrite\r\n' >"$progdir/printer/Merovast.rsp"
 fi
-winfolder="C:\\Programme\\$folder\\"
 
-if [ "$installer" != none ] && [ ! -f "$installer" ]; then
+if [ ! -f "$installer" ]; then
   echo "FAILED: the installer $installer is not built"; exit 1
 fi
-if [ "$installer" != none ]; then
-  echo "installing with $installer"
-  cp "$installer" "$progdir/DravelinInstall.exe"
-  wine_run "$progdir/DravelinInstall.exe"
-  rc=$?
-  check "installer exits 0 (got $rc)" test "$rc" -eq 0
-else
-  echo "no installer build: port values and print script written by hand"
-  wine_run reg add "$monitor\\Ports\\Dravelin:" /v Command /t REG_SZ /d "${winfolder}Merovast.cmd" /f >/dev/null
-  mkdir -p "$drive_c/Daten/PDF"
-  # cmd reads batch files in the OEM code page; "%" in paths doubled.
-  oem=$(wine_run cmd /c chcp 2>/dev/null | tr -dc '0-9')
-  [ "${oem:-0}" = 0 ] && oem=437   # no console here: the OEM code page of Wine's en-US
-  python3 - "$progdir/Merovast.cmd" "$oem" "$winfolder" "$here/../data/print_script.txt" <<'PY'
-import sys
-path, oem, folder, template = sys.argv[1:5]
-gs = r"C:\Program Files\gs\gs10.00\bin\gswin32c.exe"
-d = lambda s: s.replace("%", "%%")
-lines = [l.replace("{ghostscript}", d(gs)).replace("{program}", d(folder))
-         for l in open(template, encoding="utf-8").read().splitlines() if l and not l.startswith("#")]
-open(path, "wb").write("".join(l + "\r\n" for l in lines).encode("cp" + oem))
-PY
-fi
+echo "installing with $installer"
+cp "$installer" "$progdir/DravelinInstall.exe"
+wine_run "$progdir/DravelinInstall.exe"
+rc=$?
+check "installer exits 0 (got $rc)" test "$rc" -eq 0
 script=$(find "$progdir" -maxdepth 1 -iname Merovast.cmd | head -n1)
 check "print script Merovast.cmd lies in the program folder" test -n "$script"
 [ -n "$script" ] && { echo "--- Merovast.cmd (as cmd reads it):"; iconv -f CP437 -t UTF-8 "$script" | tr -d '\r'; }

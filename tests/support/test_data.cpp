@@ -1,6 +1,7 @@
 #include "tests/support/test_data.h"
 
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 
@@ -139,6 +140,112 @@ int ExitCode(const std::string& name) {
     if (f.size() >= 2 && f[0] == name) return std::stoi(f[1]);  // later columns: notes
   }
   throw std::runtime_error("test data: no exit code " + name);
+}
+
+namespace {
+
+std::string Trim(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+void Require(bool ok, const std::string& scenario, const std::string& what) {
+  if (!ok) throw std::runtime_error("test data: scenario " + scenario + ": " + what);
+}
+
+// The values a key of scenarios.txt allows (none listed: any text).
+const std::map<std::string, std::vector<std::string>> kAllowed = {
+    {"runs", {"both", "sim", "wine"}},
+    {"args", {}},
+    {"ghostscript", {}},
+    {"monitor", {"setup", "setup_fails", "german"}},
+    {"printer", {"yes", "no"}},
+    {"registry", {}},
+    {"blocked", {"print_script"}},
+    {"locale", {}},
+    {"step", {"box:yes", "box:no", "box:cancel", "box:ok", "file:*"}},
+    {"box", {}},
+    {"opens", {}},
+    {"end", {}},
+    {"setup", {"ran", "none"}},
+    {"outcome", {"installed", "unchanged", "failed", "removal"}},
+    {"quiet", {"yes", "no"}},
+    {"station", {"visible", "hidden"}},
+    {"printui", {"works", "fails"}},
+    {"log", {"all", "none"}},
+};
+
+bool Allowed(const std::vector<std::string>& allowed, const std::string& value) {
+  for (const std::string& a : allowed) {
+    if (a == value || (a.back() == '*' && value.rfind(a.substr(0, a.size() - 1), 0) == 0)) return true;
+  }
+  return allowed.empty();
+}
+
+void Set(Scenario& s, const std::string& key, const std::string& value) {
+  const auto allowed = kAllowed.find(key);
+  Require(allowed != kAllowed.end(), s.name, "unknown key " + key);
+  Require(Allowed(allowed->second, value), s.name, "bad " + key + " \"" + value + "\"");
+  if (key == "registry") {
+    const std::size_t bar1 = value.find('|');
+    const std::size_t bar2 = bar1 == std::string::npos ? bar1 : value.find('|', bar1 + 1);
+    Require(bar2 != std::string::npos, s.name, "registry needs key|name|text");
+    s.registry.push_back({value.substr(0, bar1), value.substr(bar1 + 1, bar2 - bar1 - 1), value.substr(bar2 + 1)});
+  } else if (key == "box") {
+    std::stringstream words(value);
+    Box box;
+    words >> box.message >> box.buttons >> box.icon;
+    Require(Allowed({"ok", "yesno", "yesnocancel"}, box.buttons) && Allowed({"warning", "question", "error"}, box.icon) &&
+                words.eof(),
+            s.name, "box needs message buttons icon");
+    Message(box.message);  // throws for a name without a text
+    s.boxes.push_back(box);
+  } else if (key == "step") {
+    s.steps.push_back(value);
+  } else if (key == "printer") {
+    s.printer = value == "yes";
+  } else if (key == "quiet") {
+    s.quiet = value == "yes";
+  } else {
+    static const std::map<std::string, std::string Scenario::*> kTexts = {
+        {"runs", &Scenario::runs},       {"args", &Scenario::args},   {"ghostscript", &Scenario::ghostscript},
+        {"monitor", &Scenario::monitor}, {"blocked", &Scenario::blocked}, {"locale", &Scenario::locale},
+        {"opens", &Scenario::opens},     {"end", &Scenario::end},     {"setup", &Scenario::setup},
+        {"outcome", &Scenario::outcome}, {"station", &Scenario::station}, {"printui", &Scenario::printui},
+        {"log", &Scenario::log}};
+    s.*(kTexts.at(key)) = value;
+  }
+}
+
+}  // namespace
+
+std::vector<Scenario> Scenarios() {
+  std::vector<Scenario> rows;
+  for (const std::string& line : Lines("scenarios.txt")) {
+    if (Trim(line).empty()) continue;
+    if (line.front() == '[') {
+      const std::string name = line.substr(1, line.size() - 2);
+      Require(line.back() == ']' && !name.empty() &&
+                  name.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_") == std::string::npos,
+              line, "a name of lower-case letters, digits and \"_\"");
+      rows.emplace_back().name = name;
+      continue;
+    }
+    const std::size_t eq = line.find('=');
+    Require(!rows.empty() && eq != std::string::npos, line, "a line outside a block or without \"=\"");
+    Set(rows.back(), Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)));
+  }
+  for (const Scenario& s : rows) {
+    Require(!s.end.empty() && !s.setup.empty() && !s.outcome.empty(), s.name,
+            "end, setup and outcome are required");
+    ExitCode(s.end);  // throws for an unknown end
+    // The simulation has one locale; a test under Wine must not start a browser.
+    Require(s.locale.empty() || s.runs == "wine", s.name, "a locale needs runs = wine");
+    Require(s.opens.empty() || s.runs == "sim", s.name, "a web page needs runs = sim");
+    Require(s.log.empty() || s.args.find("/log ") != std::string::npos, s.name, "log needs /log in args");
+  }
+  return rows;
 }
 
 }  // namespace test_data

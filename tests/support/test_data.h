@@ -40,4 +40,39 @@ std::vector<Value> DriverDataValues();
 // "usage_error", "ghostscript_missing", "printer_not_created").
 int ExitCode(const std::string& name);
 
+// A message box a scenario must show: its block name in messages.txt, its
+// buttons ("ok", "yesno", "yesnocancel") and icon ("warning", "question",
+// "error").
+struct Box {
+  std::string message, buttons, icon;
+};
+// A REG_SZ value stored before a run; the key below HKEY_LOCAL_MACHINE.
+struct StoredValue {
+  std::string key, name, text;
+};
+// One row of scenarios.txt, defaults filled in (the file's header explains
+// each field).
+struct Scenario {
+  std::string name;
+  std::string runs = "both";
+  std::string args;
+  std::string ghostscript = "default";
+  std::string monitor = "setup";
+  bool printer = false;
+  std::vector<StoredValue> registry;
+  std::string blocked;
+  std::string locale;
+  std::vector<std::string> steps;
+  std::vector<Box> boxes;
+  std::string opens;
+  bool quiet = false;               // no window at all, PrintUIEntry with /q
+  std::string station = "visible";  // "hidden": a window station no user sees
+  std::string printui = "works";    // "fails": exit code 1, no printer
+  std::string log;                  // "all" or "none" (see the file's header)
+  std::string end, setup, outcome;
+};
+// Every scenario of scenarios.txt in file order; throws on an unknown key,
+// a bad value or a missing end, setup or outcome.
+std::vector<Scenario> Scenarios();
+
 }  // namespace test_data
