@@ -199,7 +199,7 @@ int RunInstaller() {
     const std::u16string commandLine = platform::FromAnsi(platform::GetCommandLineA());
     const Options options = ParseOptions(SplitCommandLine(commandLine));
     if (!options.logPath.empty() && log.Open(options.logPath)) run.log = &log;
-    NoteStart(run, commandLine);
+    if (run.log != nullptr) NoteStart(run, commandLine);
 
     std::u16string why;
     if (options.quiet) {

@@ -127,18 +127,6 @@ TEST_F(UnattendedRun, QuietRefusalsAndHelp) {
   }
 }
 
-// /gs is taken when the default folders have nothing, also with messages.
-TEST_F(UnattendedRun, GhostscriptFromTheSwitch) {
-  sim::RemovePath(kGhostscript);
-  sim::AddFile("D:\\Tools\\gs 10\\gswin64c.exe");
-  sim::SetCommandLine(kCommand + " /gs \"D:\\Tools\\gs 10\\gswin64c.exe\"");
-  ASSERT_EQ(Run(), ExitCode("completed"));
-  EXPECT_TRUE(sim::MessageBoxes().empty());
-  EXPECT_EQ(sim::FileContent("C:\\Setup Files\\Merovast.cmd").value_or(""),
-            PrintScript("D:\\Tools\\gs 10\\gswin64c.exe", programFolder));
-  EXPECT_EQ(CommandLines().back(), test_data::PrinterCommand(programFolder)) << "no /q with messages";
-}
-
 TEST_F(UnattendedRun, UsageBoxesWhereSomeoneSees) {
   sim::SetCommandLine(kCommand + " /?");
   EXPECT_EQ(Run(), ExitCode("completed"));
