@@ -9,8 +9,9 @@ bool GetVersionExA(OsVersionInfo* info) {
   OSVERSIONINFOA version{};
   version.dwOSVersionInfoSize = sizeof version;
   // Deprecated from Windows 8.1 on, where a program without a compatibility
-  // manifest entry for the newer Windows is told 6.2; kept because
-  // RtlGetVersion and the version helpers do not exist on XP.
+  // manifest entry for the newer Windows is told 6.2 (this program's
+  // manifest lists Windows 10, so it is told the truth); kept because the
+  // version helpers do not exist on XP.
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
