@@ -1,7 +1,9 @@
+#include <cstdint>
 #include <optional>
 #include <string>
 
 #include "installer/Module1.h"
+#include "installer/RunLog.h"
 #include "installer/RunSupport.h"
 #include "platform/platform.h"
 #include "std/StdDialoge.h"
@@ -35,27 +37,44 @@ std::u16string AskForGhostscript() {
 }
 
 void OfferDownload(const RunValues& run) {
-  const int answer = ShowMessage(run.title, kDownloadQuestion,
-                                 platform::kMbYesNo | platform::kMbIconQuestion);
+  const int answer = Ask(run, kDownloadQuestion, platform::kMbYesNo | platform::kMbIconQuestion);
   if (answer != platform::kIdYes) return;
   // Nothing to report when no browser is registered: the run ends either way.
-  static_cast<void>(platform::ShellExecuteA(0, "open", kDownloadPage, "", "C:\\",
-                                            platform::kSwShowNormal));
+  const std::intptr_t opened = platform::ShellExecuteA(0, "open", kDownloadPage, "", "C:\\",
+                                                       platform::kSwShowNormal);
+  Note(run, u"Download-Seite ge\u00F6ffnet (Ergebnis " + Decimal(opened) + u")");
 }
 
 }  // namespace
 
 std::optional<RunEnd> LocateGhostscript(RunValues& run) {
   run.ghostscriptPath = FindGhostscript();
+  if (StdModul::FileExists(run.ghostscriptPath)) {
+    Note(run, u"Ghostscript im Standardordner gefunden: " + run.ghostscriptPath);
+    return std::nullopt;
+  }
+  Note(run, u"Ghostscript nicht im Standardordner");
+  if (!run.ghostscriptOption.empty()) {
+    if (StdModul::FileExists(run.ghostscriptOption)) {
+      run.ghostscriptPath = run.ghostscriptOption;
+      Note(run, u"Ghostscript aus dem Schalter /gs: " + run.ghostscriptPath);
+      return std::nullopt;
+    }
+    Note(run, u"Die Datei aus dem Schalter /gs fehlt: " + run.ghostscriptOption);
+  }
+  // Nobody could answer the question: the run ends before it changes anything.
+  if (run.quiet) return RunEnd::kGhostscriptMissing;
+
   while (!StdModul::FileExists(run.ghostscriptPath)) {
-    const int answer = ShowMessage(run.title, kNotFoundQuestion,
-                                   platform::kMbYesNoCancel | platform::kMbIconQuestion);
+    const int answer =
+        Ask(run, kNotFoundQuestion, platform::kMbYesNoCancel | platform::kMbIconQuestion);
     if (answer == platform::kIdCancel) return RunEnd::kGhostscriptCancelled;
     if (answer != platform::kIdYes) {
       OfferDownload(run);
       return RunEnd::kDownloadOffered;
     }
     run.ghostscriptPath = AskForGhostscript();
+    Note(run, u"Ghostscript im Dialog gew\u00E4hlt: " + run.ghostscriptPath);
   }
   return std::nullopt;
 }

@@ -1,7 +1,11 @@
+#include <cstdint>
+#include <exception>
 #include <string>
 #include <system_error>
 
+#include "installer/CommandLine.h"
 #include "installer/Module1.h"
+#include "installer/RunLog.h"
 #include "installer/RunSupport.h"
 #include "platform/platform.h"
 #include "std/StdModul.h"
@@ -12,6 +16,7 @@ namespace {
 
 const std::u16string kPrinterName = u"DUR-Orarudi";
 const std::u16string kTitle = u"Installation " + kPrinterName;
+const std::u16string kVersion = u"1.00";
 
 // The folder part of this program's path, up to and including the last "\".
 // A program at a drive root ("D:\x.exe") gives "D:\" with its one backslash.
@@ -23,10 +28,10 @@ std::u16string ProgramFolder() {
   return StdModul::AddBackslash(platform::FromAnsi(path.substr(0, cut + 1)));
 }
 
-bool PrinterIsInstalled(const RunValues& run) {
-  return !StdRegistry::RegGetValue(kLocalMachine, kPrintersKey + u"\\" + run.printerName, u"Name",
-                                   u"")
-              .empty();
+// The printer's "Name" value; the empty text when the printer is not there.
+std::u16string PrinterNameValue(const RunValues& run) {
+  return StdRegistry::RegGetValue(kLocalMachine, kPrintersKey + u"\\" + run.printerName, u"Name",
+                                  u"");
 }
 
 // The report of a failure that ends the run: an error box with the
@@ -39,27 +44,135 @@ void ReportFailure(const std::u16string& text) {
 // text for.
 std::u16string SystemReason(platform::Dword code) {
   const std::string text = platform::FormatMessageA(code);
-  if (text.empty()) return u"Fehler " + platform::FromAnsi(std::to_string(code));
+  if (text.empty()) return u"Fehler " + Decimal(code);
   return platform::FromAnsi(text);
 }
 
+std::u16string TypeName(platform::Dword type) {
+  switch (type) {
+    case platform::kRegSz:
+      return u"REG_SZ";
+    case platform::kRegBinary:
+      return u"REG_BINARY";
+    case platform::kRegDword:
+      return u"REG_DWORD";
+    default:
+      return u"Typ " + Decimal(type);
+  }
+}
+
+// Whether a user can see, and so answer, the windows of this process.
+// Microsoft's documentation of USEROBJECTFLAGS (GetUserObjectInformation
+// with UOI_FLAGS): WSF_VISIBLE, "the window station has visible display
+// surfaces"; and of Window Stations: only the interactive window station,
+// WinSta0, can display a user interface or receive user input, while a
+// service started under LocalSystem (as distribution tools start set-up
+// programs) runs in a non-interactive window station such as
+// "Service-0x0-3e7$". A station that can't be asked counts as visible, as
+// every run did before the question was asked.
+bool WindowStationVisible() {
+  const platform::Handle station = platform::GetProcessWindowStation();
+  platform::Dword flags = 0;
+  if (station == 0 || !platform::GetUserObjectFlags(station, &flags)) return true;
+  return (flags & platform::kWsfVisible) != 0;
+}
+
+// The facts about the machine and the start of the run.
+void NoteStart(const RunValues& run, const std::u16string& commandLine) {
+  Note(run, u"DravelinInstall " + kVersion);
+  Note(run, u"Befehlszeile: " + commandLine);
+  platform::OsVersionInfo version;
+  platform::SystemInfo system;
+  platform::GetNativeSystemInfo(&system);
+  const bool is64 = system.processorArchitecture == platform::kProcessorArchitectureAmd64 ||
+                    system.processorArchitecture == platform::kProcessorArchitectureIa64 ||
+                    system.processorArchitecture == platform::kProcessorArchitectureArm64;
+  const std::u16string bits = is64 ? u"64-Bit" : u"32-Bit";
+  if (platform::GetVersionExA(&version)) {
+    Note(run, u"Windows " + Decimal(version.majorVersion) + u"." + Decimal(version.minorVersion) +
+                  u" (Build " + Decimal(version.buildNumber) + u")" +
+                  (version.servicePack.empty() ? u"" : u" " + platform::FromAnsi(version.servicePack)) +
+                  u", " + bits);
+  } else {
+    Note(run, u"Windows-Version unbekannt, " + bits);
+  }
+  Note(run, u"Codepages: ANSI " + Decimal(platform::GetACP()) + u", OEM " +
+                Decimal(platform::GetOEMCP()));
+  bool administrator = false;
+  Note(run, platform::CheckAdministratorsMembership(&administrator)
+                ? (administrator ? u"Mit Administratorrechten" : u"Ohne Administratorrechte")
+                : u"Administratorrechte unbekannt (Fehler " + Decimal(platform::GetLastError()) +
+                      u")");
+}
+
+// Every value write of the run into its record, for as long as it lives.
+class RegistryWritesNoted {
+ public:
+  explicit RegistryWritesNoted(const RunValues& run)
+      : previous_(StdRegistry::SetWriteObserver(
+            [&run](std::int32_t root, const std::u16string& keyPath,
+                   const std::u16string& valueName, platform::Dword type, platform::Long result) {
+              const std::u16string key =
+                  (root == kLocalMachine ? u"HKLM\\" : u"Wurzel " + Decimal(root) + u"\\") +
+                  keyPath;
+              Note(run, u"Registrierung: " + key + u" Wert \"" + valueName + u"\" (" +
+                            TypeName(type) + u"): Ergebnis " + Decimal(result) +
+                            (result == 0 ? u"" : u" " + SystemReason(static_cast<platform::Dword>(result))));
+            })) {}
+  ~RegistryWritesNoted() { StdRegistry::SetWriteObserver(std::move(previous_)); }
+  RegistryWritesNoted(const RegistryWritesNoted&) = delete;
+  RegistryWritesNoted& operator=(const RegistryWritesNoted&) = delete;
+
+ private:
+  StdRegistry::WriteObserver previous_;
+};
+
 }  // namespace
 
-RunEnd Main() {
-  RunValues run;
+std::u16string RunEndMeaning(RunEnd end) {
+  switch (end) {
+    case RunEnd::kCompleted:
+      return u"Installation abgeschlossen";
+    case RunEnd::kFailure:
+      return u"Fehler, die Installation wurde abgebrochen";
+    case RunEnd::kPrinterInstalled:
+      return u"Der Drucker war bereits installiert, nichts ge\u00E4ndert";
+    case RunEnd::kGhostscriptCancelled:
+      return u"Ghostscript-Frage abgebrochen, nichts ge\u00E4ndert";
+    case RunEnd::kDownloadOffered:
+      return u"Ghostscript fehlt, Download-Frage beantwortet, nichts ge\u00E4ndert";
+    case RunEnd::kMonitorMissing:
+      return u"Die Druckeranschluss-Umleitung (RedMon) fehlt auch nach ihrer Installation";
+    case RunEnd::kUsageError:
+      return u"Falscher Aufruf, nichts ge\u00E4ndert";
+    case RunEnd::kGhostscriptMissing:
+      return u"Ghostscript nicht gefunden, nichts ge\u00E4ndert";
+    case RunEnd::kPrinterNotCreated:
+      return u"Der Drucker wurde nicht angelegt";
+  }
+  return u"Exitcode " + Decimal(static_cast<int>(end));
+}
+
+RunEnd Main(RunValues run) {
   run.printerName = kPrinterName;
   run.programFolder = ProgramFolder();
   run.packageFolder = run.programFolder + u"printer\\";
   run.title = kTitle;
+  Note(run, u"Programmordner: " + run.programFolder);
 
-  if (PrinterIsInstalled(run)) {
-    // The first line names the printer itself, whatever printerName holds.
-    static_cast<void>(ShowMessage(
-        run.title,
-        u"Der DUR-Orarudi ist bereits installiert.\n\n"
-        u"Vor einer neuen Installation m\u00FCssen Sie ihn in der Systemsteuerung manuell "
-        u"entfernen!",
-        platform::kMbOk | platform::kMbIconExclamation));
+  const std::u16string printersKey = u"HKLM\\" + kPrintersKey + u"\\" + run.printerName;
+  const std::u16string existing = PrinterNameValue(run);
+  Note(run, u"Drucker: Wert \"Name\" unter " + printersKey + u": \"" + existing + u"\"");
+  if (!existing.empty()) {
+    if (!run.quiet) {
+      // The first line names the printer itself, whatever printerName holds.
+      static_cast<void>(Ask(
+          run,
+          u"Der DUR-Orarudi ist bereits installiert.\n\n"
+          u"Vor einer neuen Installation m\u00FCssen Sie ihn in der Systemsteuerung manuell "
+          u"entfernen!",
+          platform::kMbOk | platform::kMbIconExclamation));
+    }
     return RunEnd::kPrinterInstalled;
   }
   if (const auto end = LocateGhostscript(run)) return *end;
@@ -67,24 +180,88 @@ RunEnd Main() {
   ConfigurePort(run);
   CreateOutputFolderAndScripts(run);
   InstallPrinter(run);
-  return RunEnd::kCompleted;
+
+  // The driver data are written whatever the printer set-up did, and they
+  // create the printer's key on their own: only the "Name" value, which
+  // the spooler writes for a printer it has, tells that the printer exists.
+  const std::u16string created = PrinterNameValue(run);
+  Note(run, u"Drucker nach der Installation: Wert \"Name\" unter " + printersKey + u": \"" +
+                created + u"\"");
+  return created.empty() ? RunEnd::kPrinterNotCreated : RunEnd::kCompleted;
 }
 
 int RunInstaller() {
+  RunLog log;
+  RunValues run;
+  run.title = kTitle;
+  RunEnd end = RunEnd::kFailure;
   try {
-    return static_cast<int>(Main());
+    const std::u16string commandLine = platform::FromAnsi(platform::GetCommandLineA());
+    const Options options = ParseOptions(SplitCommandLine(commandLine));
+    if (!options.logPath.empty() && log.Open(options.logPath)) run.log = &log;
+    if (run.log != nullptr) NoteStart(run, commandLine);
+
+    std::u16string why;
+    if (options.quiet) {
+      why = u"Schalter /quiet";
+    } else if (!WindowStationVisible()) {
+      why = u"die Fensterstation des Prozesses ist f\u00FCr niemanden sichtbar";
+    }
+    run.quiet = !why.empty();
+    Note(run, run.quiet ? u"Ohne Fenster (" + why + u")" : u"Mit Meldungen und Fragen");
+
+    if (!options.error.empty()) {
+      Note(run, options.error);
+      if (!run.quiet) {
+        static_cast<void>(Ask(run, options.error + u"\n\n" + UsageText(),
+                              platform::kMbOk | platform::kMbIconExclamation));
+      }
+      end = RunEnd::kUsageError;
+    } else if (options.help) {
+      if (!run.quiet) {
+        static_cast<void>(Ask(run, UsageText(), platform::kMbOk | platform::kMbIconInformation));
+      }
+      end = RunEnd::kCompleted;
+    } else {
+      run.ghostscriptOption = options.ghostscript;
+      const RegistryWritesNoted noted(run);
+      end = Main(run);
+    }
   } catch (const FileFailure& failure) {
-    ReportFailure(u"Die Datei " + failure.path() + u" konnte nicht geschrieben werden:\n" +
-                  SystemReason(failure.error()) + u"\n\nDie Installation wurde abgebrochen.");
+    Note(run, u"Die Datei " + failure.path() + u" konnte nicht geschrieben werden: " +
+                  SystemReason(failure.error()));
+    if (!run.quiet) {
+      ReportFailure(u"Die Datei " + failure.path() + u" konnte nicht geschrieben werden:\n" +
+                    SystemReason(failure.error()) + u"\n\nDie Installation wurde abgebrochen.");
+    }
   } catch (const std::system_error& failure) {
     // Raised when the mouse pointer can't be set; the code is the system's.
     const std::u16string reason =
         failure.code().category() == std::system_category()
             ? SystemReason(static_cast<platform::Dword>(failure.code().value()))
             : platform::FromAnsi(failure.what());
-    ReportFailure(u"Die Installation wurde wegen eines Systemfehlers abgebrochen:\n" + reason);
+    Note(run, u"Systemfehler: " + reason);
+    if (!run.quiet) {
+      ReportFailure(u"Die Installation wurde wegen eines Systemfehlers abgebrochen:\n" + reason);
+    }
+  } catch (const std::exception& failure) {
+    // Nothing the run expects (memory exhausted, a fault of the program):
+    // the failure code, never abort(), whose 3 would read as a cancelled
+    // question.
+    const std::u16string reason = platform::FromAnsi(failure.what());
+    Note(run, u"Unerwarteter Fehler: " + reason);
+    if (!run.quiet) {
+      ReportFailure(u"Die Installation wurde wegen eines unerwarteten Fehlers abgebrochen:\n" +
+                    reason);
+    }
+  } catch (...) {
+    Note(run, u"Unerwarteter Fehler");
+    if (!run.quiet) {
+      ReportFailure(u"Die Installation wurde wegen eines unerwarteten Fehlers abgebrochen.");
+    }
   }
-  return static_cast<int>(RunEnd::kFailure);
+  Note(run, u"Ende: Exitcode " + Decimal(static_cast<int>(end)) + u", " + RunEndMeaning(end));
+  return static_cast<int>(end);
 }
 
 }  // namespace Module1

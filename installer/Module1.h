@@ -11,6 +11,8 @@
 
 namespace Module1 {
 
+class RunLog;
+
 // The values Main keeps for one run; each stage reads what it needs and sets
 // what it produces.
 struct RunValues {
@@ -22,6 +24,11 @@ struct RunValues {
   std::u16string monitorKey;       // set by the port monitor stage
   std::u16string portName;         // set by the port configuration
   std::u16string printScriptPath;  // set by the port configuration
+
+  // How the run was started (see RunInstaller).
+  bool quiet = false;                  // no message box, no dialog, no web page
+  std::u16string ghostscriptOption;    // /gs: used when the default folders have none
+  RunLog* log = nullptr;               // the run's record; null: none
 };
 
 // A script file that could not be created or written. Main does not catch
@@ -46,15 +53,25 @@ enum class RunEnd : int {
   kGhostscriptCancelled = 3,   // Cancel at the Ghostscript question
   kDownloadOffered = 4,        // the download question, answered either way
   kMonitorMissing = 5,         // RedMon still not registered after its set-up
+  kUsageError = 6,             // an unknown switch or a switch without its value
+  kGhostscriptMissing = 7,     // quiet, and no Ghostscript found: nothing changed
+  kPrinterNotCreated = 8,      // the printer set-up left no printer behind
 };
 
-// The whole run: run values, existing-printer check, the five stages.
-// Throws FileFailure when a script file fails.
-RunEnd Main();
+// The end in words, for the run's record: "Installation abgeschlossen", ...
+std::u16string RunEndMeaning(RunEnd end);
 
-// The program's entry: Main, and the generic error report (a message box
-// naming the file and the system's reason) for a FileFailure. Answers the
-// process exit code, a RunEnd.
+// The whole run: the run values (quiet, ghostscriptOption and log as the
+// caller set them), existing-printer check, the five stages, and the check
+// that the printer exists afterwards. Throws FileFailure when a script file
+// fails.
+RunEnd Main(RunValues run);
+
+// The program's entry: reads the command line (switches /quiet or /q,
+// /log <file>, /gs <path>, /?), decides whether anyone can answer a window,
+// runs Main, and reports a failure (a message box naming the file and the
+// system's reason, unless quiet; always in the log). Answers the process
+// exit code, a RunEnd; never lets an exception out.
 int RunInstaller();
 
 // ---- Ghostscript location stage. An end of the run, or nothing when the

@@ -1,9 +1,9 @@
 #include <string>
 
 #include "installer/Module1.h"
+#include "installer/RunSupport.h"
 #include "installer/ScriptFile.h"
 #include "std/StdModul.h"
-#include "std/StdTask.h"
 
 namespace Module1 {
 namespace {
@@ -34,8 +34,10 @@ void CreateOutputFolderAndScripts(const RunValues& run) {
   WriteScriptFile(accessScript,
                   {u"cacls \"" + kOutputFolder + u"\" /E /P Jeder:F >NUL 2>NUL:",
                    u"cacls \"" + kOutputFolder + u"\" /E /P Everyone:F >NUL 2>NUL:"});
-  static_cast<void>(StdTask::RunAndWait(accessScript, true));
+  RunCommand(run, accessScript);
   StdModul::KillFile(accessScript);
+
+  Note(run, u"Zugriffsskript gel\u00F6scht: " + accessScript);
 
   // "%file%" is the script's own variable and stays as written.
   WriteScriptFile(
@@ -44,6 +46,7 @@ void CreateOutputFolderAndScripts(const RunValues& run) {
        u"\"" + EscapeForBatch(run.ghostscriptPath) + u"\" @\"" + EscapeForBatch(run.packageFolder) +
            u"Merovast.rsp\" -sOutputFile=\"%file%\" -c save pop .setpdfwrite -f -",
        u"\"" + EscapeForBatch(run.programFolder) + u"Dravelin" + u".exe\""});
+  Note(run, u"Druckskript geschrieben: " + run.printScriptPath);
 }
 
 }  // namespace Module1

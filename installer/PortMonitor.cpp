@@ -4,7 +4,6 @@
 #include "installer/RunSupport.h"
 #include "platform/platform.h"
 #include "std/StdRegistry.h"
-#include "std/StdTask.h"
 
 namespace Module1 {
 namespace {
@@ -31,18 +30,26 @@ std::u16string FindRedirectionMonitor() {
 
 bool CheckPortMonitor(RunValues& run) {
   run.monitorKey = FindRedirectionMonitor();
-  if (!run.monitorKey.empty()) return true;
+  if (!run.monitorKey.empty()) {
+    Note(run, u"Anschlussmonitor: HKLM\\" + run.monitorKey);
+    return true;
+  }
 
+  Note(run, u"Kein Anschlussmonitor RedMon registriert: RedMon wird installiert");
   // Quoted, so that a program folder with blanks stays one token.
-  static_cast<void>(
-      StdTask::RunAndWait(u"\"" + run.programFolder + u"printer\\setup.exe\" -silent", true));
+  RunCommand(run, u"\"" + run.programFolder + u"printer\\setup.exe\" -silent");
   run.monitorKey = FindRedirectionMonitor();
-  if (!run.monitorKey.empty()) return true;
+  if (!run.monitorKey.empty()) {
+    Note(run, u"Anschlussmonitor: HKLM\\" + run.monitorKey);
+    return true;
+  }
 
-  static_cast<void>(
-      ShowMessage(run.title,
-                  u"Die Druckeranschlu\u00DF-Umleitung (Redmon) wurde nicht korrekt installiert.",
-                  platform::kMbOk | platform::kMbIconExclamation));
+  Note(run, u"Der Anschlussmonitor RedMon fehlt auch nach seiner Installation");
+  if (!run.quiet) {
+    static_cast<void>(
+        Ask(run, u"Die Druckeranschlu\u00DF-Umleitung (Redmon) wurde nicht korrekt installiert.",
+            platform::kMbOk | platform::kMbIconExclamation));
+  }
   return false;
 }
 

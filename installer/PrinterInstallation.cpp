@@ -5,7 +5,6 @@
 #include "installer/RunSupport.h"
 #include "std/StdModul.h"
 #include "std/StdRegistry.h"
-#include "std/StdTask.h"
 
 namespace Module1 {
 namespace {
@@ -26,11 +25,11 @@ StdRegistry::ByteBlock PrinterData() {
 }  // namespace
 
 void InstallPrinter(const RunValues& run) {
-  static_cast<void>(StdTask::RunAndWait(
-      u"RUNDLL32 PRINTUI.DLL,PrintUIEntry /if /b \"" + run.printerName + u"\" /f \"" +
-          run.packageFolder + u"Merovast.inf\" /r \"" + run.portName +
-          u"\" /m \"Dududoru PDF-Writer Plus 1.0 RC9\"",
-      true));
+  // /q: PrintUIEntry reports a failure in a message box of its own unless
+  // told to be quiet, and nobody could close it in a quiet run.
+  RunCommand(run, u"RUNDLL32 PRINTUI.DLL,PrintUIEntry /if /b \"" + run.printerName +
+                      u"\" /f \"" + run.packageFolder + u"Merovast.inf\" /r \"" + run.portName +
+                      u"\" /m \"Dududoru PDF-Writer Plus 1.0 RC9\"" + (run.quiet ? u" /q" : u""));
 
   const std::u16string driverDataKey =
       kPrintersKey + u"\\" + run.printerName + u"\\PrinterDriverData";

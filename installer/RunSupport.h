@@ -1,10 +1,12 @@
 // Small helpers the stages of Module1 share: the message box of the run, the
-// program-files folder and the printers' registry key.
+// run's record, started commands, the program-files folder and the
+// printers' registry key.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "installer/Module1.h"
 #include "platform/platform.h"
 
 namespace Module1 {
@@ -21,6 +23,17 @@ inline int ShowMessage(const std::u16string& title, const std::u16string& text,
                        platform::Dword style) {
   return platform::MessageBoxA(0, platform::ToAnsi(text), platform::ToAnsi(title), style);
 }
+
+// One line in the run's record, when there is one.
+void Note(const RunValues& run, const std::u16string& line);
+
+// ShowMessage with the run's title; the box's first line and the answer go
+// into the run's record. Never called in a quiet run.
+int Ask(const RunValues& run, const std::u16string& text, platform::Dword style);
+
+// StdTask::RunAndWait, its window shown unless the run is quiet; the
+// command line, its exit code and its duration go into the run's record.
+void RunCommand(const RunValues& run, const std::u16string& commandLine);
 
 // The value of "ProgramFiles" in this process's environment; the empty text
 // when the variable is not set.

@@ -104,6 +104,7 @@ constexpr Dword kMbYesNo = 0x4;
 constexpr Dword kMbIconQuestion = 0x20;
 constexpr Dword kMbIconExclamation = 0x30;
 constexpr Dword kMbIconError = 0x10;
+constexpr Dword kMbIconInformation = 0x40;
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
 constexpr int kIdYes = 6;
@@ -287,6 +288,40 @@ constexpr Word kProcessorArchitectureAmd64 = 9;
 constexpr Word kProcessorArchitectureArm64 = 12;
 constexpr Word kProcessorArchitectureUnknown = 0xFFFF;
 
+// GetVersionExA with the OSVERSIONINFOA record: the running Windows's
+// version numbers and its service pack text (szCSDVersion, "" for none).
+// False when the call fails; *info untouched then.
+struct OsVersionInfo {
+  Dword majorVersion = 0;
+  Dword minorVersion = 0;
+  Dword buildNumber = 0;
+  std::string servicePack;
+};
+[[nodiscard]] bool GetVersionExA(OsVersionInfo* info);
+
+// The window station of this process (GetProcessWindowStation), 0 on
+// failure. The handle belongs to the system: it is never closed.
+[[nodiscard]] Handle GetProcessWindowStation();
+// GetUserObjectInformationA with UOI_FLAGS: the dwFlags field of the
+// object's USEROBJECTFLAGS record (kWsfVisible for a window station with a
+// visible display surface). False on failure; *flags untouched then.
+[[nodiscard]] bool GetUserObjectFlags(Handle object, Dword* flags);
+constexpr Dword kWsfVisible = 0x1;
+
+// CheckTokenMembership of the calling thread's (or process's) token in the
+// well-known Administrators group (S-1-5-32-544), the SID built with
+// AllocateAndInitializeSid and freed with FreeSid. *member is true only
+// where the group is enabled in the token. False when the check fails.
+[[nodiscard]] bool CheckAdministratorsMembership(bool* member);
+
+// GetLocalTime: the local date and time.
+struct SystemTime {
+  Word year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, milliseconds = 0;
+};
+void GetLocalTime(SystemTime* time);
+// GetTickCount: milliseconds since the system started (wraps after 49.7 days).
+[[nodiscard]] Dword GetTickCount();
+
 // ---------------------------------------------------------------------------
 // Code pages
 
@@ -303,6 +338,9 @@ std::string ToOem(const std::u16string& text);
 constexpr unsigned kCpAcp = 0;
 constexpr unsigned kCpOemcp = 1;
 constexpr unsigned kCpUtf8 = 65001;
+// GetACP / GetOEMCP: the numbers of the system's ANSI and OEM code pages.
+[[nodiscard]] unsigned GetACP();
+[[nodiscard]] unsigned GetOEMCP();
 std::string ToCodePage(unsigned codePage, const std::u16string& text);
 std::u16string FromCodePage(unsigned codePage, const std::string& bytes);
 

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/owners.h"
 #include "platform/platform.h"
@@ -155,17 +156,23 @@ void CreateKeyPath(const KeyName& key) {
   CreateSubKey(*key.root, done, rest);
 }
 
-// Opens the key with 0x3F and sets the value; reports nothing.
-void SetValueRaw(const KeyName& key, const std::u16string& valueName, Dword type,
-                 const ByteBlock& data) {
-  if (!key.root) return;
+WriteObserver& Observer() {
+  static WriteObserver observer;
+  return observer;
+}
+
+// Opens the key with 0x3F and sets the value. Answers the system's result
+// code: that of opening the key when the open failed; an invalid handle for
+// a root name that is unknown.
+platform::Long SetValueRaw(const KeyName& key, const std::u16string& valueName, Dword type,
+                           const ByteBlock& data) {
+  if (!key.root) return platform::kErrorInvalidHandle;
   platform::UniqueKey opened;
-  if (platform::RegOpenKeyExA(*key.root, platform::ToAnsi(key.path), 0, kKeyWriteAccess,
-                              opened.Receive()) != platform::kErrorSuccess) {
-    return;
-  }
-  static_cast<void>(platform::RegSetValueExA(opened.Get(), ValueNameA(valueName), type, data.data(),
-                                             static_cast<Dword>(data.size())));
+  const platform::Long result = platform::RegOpenKeyExA(*key.root, platform::ToAnsi(key.path), 0,
+                                                        kKeyWriteAccess, opened.Receive());
+  if (result != platform::kErrorSuccess) return result;
+  return platform::RegSetValueExA(opened.Get(), ValueNameA(valueName), type, data.data(),
+                                  static_cast<Dword>(data.size()));
 }
 
 // The key path is created even when the write that follows fails.
@@ -173,7 +180,8 @@ void CreateAndSet(std::int32_t rootNumber, const std::u16string& keyPath,
                   const std::u16string& valueName, Dword type, const ByteBlock& data) {
   const KeyName key = ResolveHive(rootNumber, keyPath);
   CreateKeyPath(key);
-  SetValueRaw(key, valueName, type, data);
+  const platform::Long result = SetValueRaw(key, valueName, type, data);
+  if (const WriteObserver& observer = Observer()) observer(rootNumber, keyPath, valueName, type, result);
 }
 
 // The four bytes of value, least significant first.
@@ -187,6 +195,12 @@ ByteBlock DwordToBytes(std::uint32_t value) {
 }
 
 }  // namespace
+
+WriteObserver SetWriteObserver(WriteObserver observer) {
+  WriteObserver previous = std::move(Observer());
+  Observer() = std::move(observer);
+  return previous;
+}
 
 std::u16string RegGetValue(std::int32_t root, const std::u16string& keyPath,
                            const std::u16string& valueName, const std::u16string& defaultValue) {

@@ -12,8 +12,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "platform/platform.h"
 
 namespace StdRegistry {
 
@@ -40,5 +43,15 @@ void RegSetBinary(std::int32_t root, const std::u16string& keyPath,
 // value as its two's complement).
 void RegSetDword(std::int32_t root, const std::u16string& keyPath,
                  const std::u16string& valueName, std::int32_t value);
+
+// Watches the value writes, for a record of what a run did: called after
+// each write with the root and key path as the writer got them, the value
+// name, the type and the system's result code (that of opening the key when
+// the open failed). The writers still report nothing to their callers.
+using WriteObserver =
+    std::function<void(std::int32_t root, const std::u16string& keyPath,
+                       const std::u16string& valueName, platform::Dword type, platform::Long result)>;
+// Installs the observer (an empty one: none) and answers the one it replaces.
+WriteObserver SetWriteObserver(WriteObserver observer);
 
 }  // namespace StdRegistry

@@ -36,7 +36,7 @@ void WaitServicingMessages(platform::Handle process) {
 
 }  // namespace
 
-bool RunAndWait(const std::u16string& commandLine, bool show) {
+bool RunAndWait(const std::u16string& commandLine, bool show, platform::Dword* exitCode) {
   platform::StartupInfoA startup{};
   startup.cb = platform::StartupInfoSize();
   startup.flags = platform::kStartfUseShowWindow;
@@ -49,6 +49,10 @@ bool RunAndWait(const std::u16string& commandLine, bool show) {
   const platform::ProcessHandles handles(info);
   if (!handles.IsValid()) return false;
   WaitServicingMessages(handles.process());
+  Dword code = 0;
+  if (exitCode != nullptr && platform::GetExitCodeProcess(handles.process(), &code)) {
+    *exitCode = code;
+  }
   return true;
 }
 

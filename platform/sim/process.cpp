@@ -196,7 +196,12 @@ int DispatchPendingMessages() {
 
 void sim::AddProgram(const std::string& pathOrName, Program program, int waits) {
   const bool bare = !HasFolder(pathOrName);
-  Machine().programs.push_back(
+  auto& programs = Machine().programs;
+  const std::string key = bare ? WithoutExe(pathOrName) : pathOrName;
+  programs.erase(std::remove_if(programs.begin(), programs.end(),
+                                [&](const ProgramEntry& e) { return e.bare == bare && SameName(e.key, key); }),
+                 programs.end());
+  programs.push_back(
       ProgramEntry{bare ? WithoutExe(pathOrName) : pathOrName, bare, std::move(program), std::max(waits, 0)});
 }
 

@@ -113,6 +113,16 @@ void SetCommandLine(const std::string& commandLine);
 // What GetNativeSystemInfo reports (default kProcessorArchitectureIntel).
 void SetNativeArchitecture(Word architecture);
 void SetCurrentDir(const std::string& path);
+// What GetVersionExA reports (default 5.1, build 2600, "Service Pack 3").
+void SetWindowsVersion(const OsVersionInfo& version);
+// Whether the process's window station has WSF_VISIBLE (default true, as in
+// an interactive session; false as in a service's window station).
+void SetWindowStationVisible(bool visible);
+// Whether CheckAdministratorsMembership finds the group (default true).
+void SetAdministrator(bool member);
+// GetTickCount starts at 1000 and advances only by this call. GetLocalTime
+// always reports 2026-01-02 03:04:05.678.
+void AdvanceTickCount(Dword milliseconds);
 [[nodiscard]] std::string CurrentDir();
 
 // ------------------------------------------------------------- user interface
@@ -185,6 +195,7 @@ using Program = std::function<Dword(const std::string& commandLine)>;
 // system run the program registered as "cmd". waits: how many waits on the
 // process time out before it ends (0: it has ended at the first one); only
 // zero-timeout polls time out, a wait with a timeout lasts until it has ended.
+// Registering the same path or name again replaces the program.
 void AddProgram(const std::string& pathOrName, Program program, int waits = 0);
 
 struct ProcessCall {

@@ -126,6 +126,10 @@ struct State {
   std::string modulePath = "C:\\Setup\\DravelinInstall.exe";
   std::optional<std::string> commandLine;  // unset: the module path in quotes
   Word nativeArchitecture = kProcessorArchitectureIntel;
+  OsVersionInfo osVersion{5, 1, 2600, "Service Pack 3"};
+  bool windowStationVisible = true;
+  bool administrator = true;
+  Dword tickCount = 1000;
 
   std::vector<int> messageBoxAnswers;
   std::vector<MessageBoxCall> messageBoxes;

@@ -126,9 +126,12 @@ TEST_F(LibraryContract, RunAndWaitMissingProgram) {
 }
 
 TEST_F(LibraryContract, RunAndWaitQuotedPathAndExitCode) {
-  // A non-zero exit code still counts as run.
-  EXPECT_TRUE(StdTask::RunAndWait(U(Child("touch:" + InFolder("ran") + ";exit:7")), true));
+  // A non-zero exit code still counts as run, and reaches a caller who asks.
+  Dword exitCode = kSentinel;
+  EXPECT_TRUE(
+      StdTask::RunAndWait(U(Child("touch:" + InFolder("ran") + ";exit:7")), true, &exitCode));
   EXPECT_NE(GetFileAttributesA(InFolder("ran")), kInvalidFileAttributes);
+  EXPECT_EQ(exitCode, 7u);
 }
 
 TEST_F(LibraryContract, RunAndWaitDispatchesMessages) {

@@ -131,5 +131,30 @@ TEST_F(ProcessContract, CpuTime) {
   EXPECT_GE(second, first);
 }
 
+// What a run records about its session. The test runs at a desktop (Xvfb
+// under Wine), in the interactive window station, which has WSF_VISIBLE.
+TEST_F(ProcessContract, SessionFacts) {
+  const Handle station = GetProcessWindowStation();
+  ASSERT_NE(station, 0);
+  Dword flags = kSentinel;
+  ASSERT_TRUE(GetUserObjectFlags(station, &flags)) << "error " << GetLastError();
+  EXPECT_EQ(flags & kWsfVisible, kWsfVisible);
+  flags = kSentinel;
+  EXPECT_FALSE(GetUserObjectFlags(0, &flags));
+  EXPECT_EQ(flags, kSentinel) << "untouched on failure";
+
+  OsVersionInfo version;
+  ASSERT_TRUE(GetVersionExA(&version));
+  EXPECT_GE(version.majorVersion, 5u);
+  bool member = false;
+  EXPECT_TRUE(CheckAdministratorsMembership(&member));
+  SystemTime now;
+  GetLocalTime(&now);
+  EXPECT_GE(now.year, 2020);
+  EXPECT_TRUE(now.month >= 1 && now.month <= 12 && now.day >= 1 && now.day <= 31);
+  EXPECT_NE(GetACP(), 0u);
+  EXPECT_NE(GetOEMCP(), 0u);
+}
+
 }  // namespace
 }  // namespace contract

@@ -13,7 +13,11 @@ files it left are checked, and everything else is compared with the state
 before the run. Besides what the row demands, this runner checks what only
 Wine shows: the real registry's types and bytes, the cacls and PrintUI
 traces, the buttons and icons of real message boxes, and Entfernen.cmd (the
-outcome "removal").
+outcome "removal"); that a quiet run creates no window at all (the UI
+driver watches for one until the installer has ended); and a window
+station no user sees (tests/e2e/winsta_starter). PrintUIEntry /if, which
+Wine does not implement, is answered by a stand-in RUNDLL32.exe beside the
+installer that registers the printer (its "Name" value) as the spooler does.
 """
 import json, os, re, shutil, subprocess, sys, tempfile
 
@@ -51,13 +55,14 @@ def emulated():
     except OSError:
         return False
 SLOW = 8 if BITS == 32 and emulated() else 1
-EMULATED_ROWS = ("complete", "existing")
+EMULATED_ROWS = ("complete", "existing", "quiet_complete")
 SKIPPED = 77  # winerun: 32-bit programs cannot run on this machine
 
 PRINT = r"system\currentcontrolset\control\print"
 MONITOR = PRINT + r"\monitors\redirected port"
 PORT = MONITOR + r"\ports\dravelin:"
-DRIVERDATA = PRINT + r"\printers\dur-orarudi\printerdriverdata"
+PRINTER = PRINT + r"\printers\dur-orarudi"
+DRIVERDATA = PRINTER + r"\printerdriverdata"
 PROGDIR_WIN = "C:\\Paket Dravelin\\"
 # What the stand-in for RedMon's setup64.exe logs when printer\setup.exe starts it.
 SETUP64_LINE = '"' + PROGDIR_WIN + 'printer\\setup64.exe" -silent\n'
@@ -115,7 +120,8 @@ def scenarios():
         if line.startswith("["):
             row = rows[line[1:-1]] = dict(runs="both", args="", ghostscript="default", monitor="setup",
                                           printer="no", registry=[], blocked="", locale="C.UTF-8",
-                                          step=[], box=[], opens="", end=None, setup=None, outcome=None)
+                                          step=[], box=[], opens="", quiet="no", station="visible",
+                                          printui="works", log="", end=None, setup=None, outcome=None)
             continue
         key, value = (x.strip() for x in line.split("=", 1))
         if isinstance(row[key], list):
@@ -203,22 +209,32 @@ SPOOLER_STARTER = ("@echo off\r\nnet start spooler >nul 2>&1\r\n"
                    "exit /b %rc%\r\n")
 SPOOLER_RUNNING = "spooler running"
 
-def removal_run(prefix, *args, denied=False, spooler=False):
+def removal_run(prefix, *args, denied=False, spooler=False, printui=False):
     """Entfernen.cmd from the package folder with ARGS, its console input
     from /dev/null; with denied, "net session" answers as for a user without
-    administrator rights; with spooler, through SPOOLER_STARTER. Answers the
-    exit code and what the scripts printed (Wine's own debug lines left out)."""
+    administrator rights; with spooler, through SPOOLER_STARTER; with printui,
+    the system's RUNDLL32 removes a printer as the spooler would (Wine's
+    printui does not). Answers the exit code and what the scripts printed
+    (Wine's own debug lines left out)."""
     env = dict(os.environ, WINERUN_KEEP=prefix, WINEDEBUG="trace+printui")
-    net = os.path.join(prefix, "drive_c", "windows", "system32", "net.exe")
-    original = open(net, "rb").read()
+    system32 = os.path.join(prefix, "drive_c", "windows", "system32")
+    originals = {}
     # The prefix's system files are hard links to the template's: replace,
     # never write into, one of them.
-    def put(data):
-        os.unlink(net)
-        open(net, "wb").write(data)
+    def put(name, data):
+        path = os.path.join(system32, name)
+        originals.setdefault(name, open(path, "rb").read())
+        os.unlink(path)
+        open(path, "wb").write(data)
+    overrides = []
     if denied:
-        put(open(os.path.join(E2E, "denied_standin.exe"), "rb").read())
-        env["WINEDLLOVERRIDES"] = "mscoree,mshtml=;net.exe=n"
+        put("net.exe", open(os.path.join(E2E, "denied_standin.exe"), "rb").read())
+        overrides.append("net.exe=n")
+    if printui:
+        put("rundll32.exe", open(os.path.join(E2E, "printui_standin.exe"), "rb").read())
+        overrides.append("rundll32.exe=n")
+    if overrides:
+        env["WINEDLLOVERRIDES"] = "mscoree,mshtml=;" + ";".join(overrides)
     script = PROGDIR_WIN + "Entfernen.cmd"
     if spooler:
         script = r"C:\users\Public\Entfernen-Spooler.cmd"
@@ -228,7 +244,8 @@ def removal_run(prefix, *args, denied=False, spooler=False):
         r = subprocess.run([WINERUN, "cmd", "/c", script, *args], env=env, stdin=subprocess.DEVNULL,
                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
     finally:
-        put(original)
+        for name, data in originals.items():
+            put(name, data)
     out = r.stdout.decode("cp1252", "replace").replace("\r", "")
     printed = [l for l in out.split("\n") if not re.match(r"[0-9a-f]{4}:(trace|fixme|err|warn):", l)]
     return r.returncode, "\n".join(printed).strip("\n"), out
@@ -255,14 +272,16 @@ def check_removal(prefix, drive_c, progdir):
 
     # Quiet, as a distribution tool runs it, while the spooler runs: nothing
     # printed (no prompt, no pause), the log tells each step.
-    rc, out, _ = removal_run(prefix, "/quiet", "/log", REMOVAL_LOG, spooler=True)
+    rc, out, _ = removal_run(prefix, "/quiet", "/log", REMOVAL_LOG, spooler=True, printui=True)
     removed_reg, removed_files = state()
     log = removal_log(prefix)
     print("--- Entfernen.cmd /quiet, its log:\n" + "\n".join(log))
     check("removal: exit code %d" % EXIT_CODES["removal_clean"], rc == EXIT_CODES["removal_clean"], str(rc))
     check("removal: quiet, and the spooler runs again afterwards", out == SPOOLER_RUNNING, out[:600])
-    check("removal: the port is gone, other ports, printers and monitors stay",
-          removed_reg == {k: v for k, v in installed_reg.items() if k != GERMAN_PORT},
+    ours = lambda k: k == GERMAN_PORT or k == PRINTER or k.startswith(PRINTER + "\\")
+    check("installed: the printer", PRINTER in installed_reg, str(sorted(installed_reg))[:600])
+    check("removal: the printer and the port are gone, other ports, printers and monitors stay",
+          removed_reg == {k: v for k, v in installed_reg.items() if not ours(k)},
           str(sorted(k for k in set(removed_reg) | set(installed_reg) if removed_reg.get(k) != installed_reg.get(k)))[:400])
     check("removal: Merovast.cmd is gone, c:\\Daten\\PDF and every other file stay",
           removed_files == {k: v for k, v in installed_files.items() if k != script},
@@ -275,7 +294,7 @@ def check_removal(prefix, drive_c, progdir):
                  "Ende: Exit-Code %d (alles entfernt)." % EXIT_CODES["removal_clean"]):
         check("removal log, in the ANSI code page: " + what, any(l.endswith(" " + what) for l in log))
 
-    rc, out, _ = removal_run(prefix, "-Q", "-LOG", REMOVAL_LOG)
+    rc, out, _ = removal_run(prefix, "-Q", "-LOG", REMOVAL_LOG, printui=True)
     log_again = removal_log(prefix)
     check("second removal: exit code %d" % EXIT_CODES["removal_clean"], rc == EXIT_CODES["removal_clean"], str(rc))
     check("second removal: quiet", out == "", out[:600])
@@ -301,34 +320,51 @@ def check_removal(prefix, drive_c, progdir):
 # runner (its prefix, display and locale); the results come back as JSON.
 SIDE_BY_SIDE = r"""
 import json, os, subprocess, sys
-wine, installer, args, driver, log, result, slow, *steps = [os.environ["WINERUN_WINE"]] + sys.argv[1:]
+wine, command, driver, log, result, slow, done, *steps = [os.environ["WINERUN_WINE"]] + sys.argv[1:]
 slow = int(slow)
-inst = subprocess.Popen([wine, installer, *json.loads(args)], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+# Wine's output goes to a file: a pipe would stay open as long as any Wine
+# process of the session holds it (the server, the UI driver), and the UI
+# driver of a quiet run only ends once the installer has.
+out_file = open(result + ".out", "w+b")
+inst = subprocess.Popen([wine, *json.loads(command)], stdout=out_file, stderr=subprocess.STDOUT)
 drv = subprocess.Popen([wine, driver, "Z:" + log.replace("/", "\\"), *steps],
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL) if steps else None
 timed_out = False
 try:
-    out, _ = inst.communicate(timeout=90 * slow)
+    inst.wait(timeout=90 * slow)
 except subprocess.TimeoutExpired:
     inst.kill()
-    out, _ = inst.communicate()
+    inst.wait()
     timed_out = True
+open(done, "w").close()
 drv_rc = drv.wait(timeout=60 * slow) if drv else 0
+out_file.seek(0)
+out = out_file.read()
 json.dump({"rc": inst.returncode, "drv_rc": drv_rc, "out": out.decode("utf-8", "replace"),
            "timed_out": timed_out}, open(result, "w"))
 """
 
-def run_installer(prefix, progdir_unix, args, steps, log, locale):
-    """Runs the installer with the arguments args (separated by blanks)
-    while the UI driver takes the steps; answers its exit code, the driver's
-    and Wine's output."""
-    result = log + ".result.json"
-    env = dict(os.environ, WINERUN_KEEP=prefix, WINERUN_LOCALE=locale, WINEDEBUG="fixme+cacls,trace+process")
+def arguments(s):
+    """The row's arguments: separated by blanks, a part in double quotes
+    kept whole, {program} filled in."""
+    return [a or b for a, b in re.findall(r'"([^"]*)"|(\S+)', s["args"].replace("{program}", PROGDIR_WIN))]
+
+def run_installer(prefix, progdir_unix, s, log):
+    """Runs the installer of row s (in a window station no user sees for
+    station = hidden) while the UI driver takes the steps, or watches for
+    any window in a quiet run; answers its exit code, the driver's and
+    Wine's output."""
+    result, done = log + ".result.json", log + ".done"
+    env = dict(os.environ, WINERUN_KEEP=prefix, WINERUN_LOCALE=s["locale"], WINEDEBUG="fixme+cacls,trace+process")
+    steps = s["step"] + (["watch:Z:" + done.replace("/", "\\")] if s["quiet"] == "yes" else [])
     waits = ["wait:%d" % (30 * SLOW)] if steps and SLOW > 1 else []
+    command = [os.path.join(progdir_unix, "DravelinInstall.exe")]
+    if s["station"] == "hidden":
+        command = [os.path.join(E2E, "winsta_starter.exe"), PROGDIR_WIN + "DravelinInstall.exe"]
     subprocess.run([WINERUN, "--host", sys.executable, "-c", SIDE_BY_SIDE,
-                    os.path.join(progdir_unix, "DravelinInstall.exe"), json.dumps(args.split()),
-                    os.path.join(E2E, "uidriver.exe"),
-                    log, result, str(SLOW), *waits, *steps], env=env, stdout=subprocess.DEVNULL, timeout=240 * SLOW)
+                    json.dumps(command + arguments(s)), os.path.join(E2E, "uidriver.exe"),
+                    log, result, str(SLOW), done, *waits, *steps], env=env, stdout=subprocess.DEVNULL,
+                   timeout=240 * SLOW)
     r = json.load(open(result))
     if r["timed_out"]:
         check("installer ends in bounded time", False)
@@ -368,6 +404,9 @@ def prepare(s, prefix, drive_c, progdir):
     shutil.copy(INSTALLER, os.path.join(progdir, "DravelinInstall.exe"))
     shutil.copy(REDMON_SETUP, os.path.join(redmon, "setup.exe"))
     shutil.copy(REDMON_SETUP64, os.path.join(redmon, "setup64.exe"))
+    shutil.copy(os.path.join(E2E, "printui_standin.exe"), os.path.join(progdir, "RUNDLL32.exe"))
+    if s["printui"] == "fails":
+        open(os.path.join(progdir, "printui.fail"), "w").close()
     gs = ghostscript(s)
     if gs:
         gs_unix = os.path.join(drive_c, *gs[3:].split("\\"))
@@ -405,6 +444,9 @@ def verify(s, run, before, after, prefix, drive_c, progdir):
           str(seen))
     for (name, buttons, _), box in zip(expected, seen):
         check("the buttons of '%s'" % name, sorted(box[2]) == BUTTON_IDS[buttons], str(box[2]))
+    if s["quiet"] == "yes":
+        shown = re.findall(r"^window .*$", ui, re.M)
+        check("no window at all", not shown and not seen, "\n".join(shown))
     setup_log = os.path.join(progdir, "printer", "setup.log")
     setup_text = open(setup_log).read() if os.path.exists(setup_log) else None
     if s["setup"] == "ran":
@@ -435,8 +477,13 @@ def verify(s, run, before, after, prefix, drive_c, progdir):
         script = os.path.join(progdir, "Merovast.cmd")
         got = open(script, "rb").read() if os.path.exists(script) else b""
         check("print script bytes", got == expected_script(ghostscript(s), PROGDIR_WIN), repr(got))
-        check("printer installed through PrintUIEntry", PRINTER_COMMAND.replace("{program}", PROGDIR_WIN) in started(out),
-              "\n".join(started(out)))
+        printer_command = PRINTER_COMMAND.replace("{program}", PROGDIR_WIN) + (" /q" if s["quiet"] == "yes" else "")
+        check("printer installed through PrintUIEntry", printer_command in started(out), "\n".join(started(out)))
+        name = after_reg.get(PRINTER, {}).get("name")
+        if s["end"] == "printer_not_created":
+            check("no printer: no \"Name\" value", name is None, str(name))
+        else:
+            check("the printer's \"Name\" value", name == (1, b"DUR-Orarudi\0"), str(name))
         cacls = [l for l in out.splitlines() if "cacls" in l.lower() and ":process:" not in l]
         check("cacls ran for Jeder and Everyone", any("Jeder:F" in l for l in cacls) and any("Everyone:F" in l for l in cacls),
               "\n".join(cacls[:6]))
@@ -445,6 +492,43 @@ def verify(s, run, before, after, prefix, drive_c, progdir):
               os.path.isdir(pdf) and not os.path.exists(os.path.join(pdf, "PDFCacls.cmd")))
     if s["outcome"] == "removal":
         check_removal(prefix, drive_c, progdir)
+    if s["log"]:
+        check_log(s, out, before_reg, after_reg, drive_c)
+
+def check_log(s, out, before_reg, after_reg, drive_c):
+    """The /log file: none created where its folder is missing; otherwise
+    UTF-8 with a byte-order mark, CR LF, a time stamp on every line, every
+    registry value the run wrote and every command it started."""
+    args = arguments(s)
+    path = args[[a.lower() for a in args].index("/log") + 1]
+    unix = os.path.join(drive_c, *path[3:].split("\\"))
+    if s["log"] == "none":
+        check("no log and no folder created", not os.path.exists(os.path.dirname(unix)))
+        return
+    raw = open(unix, "rb").read() if os.path.exists(unix) else b""
+    check("log: byte-order mark, CR LF", raw.startswith(b"\xef\xbb\xbf") and raw.endswith(b"\r\n")
+          and b"\n" not in raw.replace(b"\r\n", b""), repr(raw[:80]))
+    lines = raw[3:].decode("utf-8", "replace").split("\r\n")[:-1]
+    print("--- log:\n" + "\n".join(lines))
+    stamp = re.compile(r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} ")
+    check("log: a time stamp on every line", all(stamp.match(l) for l in lines))
+    text = [l[24:] for l in lines]
+    # What the installer itself writes: the port and the driver data.
+    port = GERMAN_PORT if s["monitor"] == "german" else PORT
+    written = sorted((k, n) for k in (port, DRIVERDATA) for n in after_reg.get(k, {})
+                     if after_reg[k][n] != before_reg.get(k, {}).get(n))
+    logged = sorted((m.group(1).lower(), m.group(2).lower()) for m in
+                    (re.match(r'Registrierung: HKLM\\(.*) Wert "(.*)" \(REG_\w+\): Ergebnis 0$', l) for l in text) if m)
+    check("log: every registry write, with result 0", logged == written and len(written) == 15,
+          str(logged) + " / " + str(written))
+    commands = [l[len("Starte: "):] for l in text if l.startswith("Starte: ")]
+    own = [c for c in started(out) if c in commands]
+    check("log: every command the installer started", commands == own and len(commands) == 3, str(commands))
+    check("log: every command's exit code and duration",
+          all(any(re.match(r"Beendet mit Exitcode \d+ nach \d+ ms: " + re.escape(c) + "$", l) for l in text)
+              for c in commands))
+    check("log: the end and its meaning", bool(text) and text[-1].startswith("Ende: Exitcode %d, " % EXIT_CODES[s["end"]]),
+          text[-1] if text else "")
 
 def main():
     s = scenarios()[NAME]
@@ -470,7 +554,7 @@ def main():
         before = state()
         log = os.path.join(work, "ui.log")
         open(log, "w").close()
-        rc, drv_rc, out = run_installer(prefix, progdir, s["args"], s["step"], log, s["locale"])
+        rc, drv_rc, out = run_installer(prefix, progdir, s, log)
         after = state()
         ui = open(log, encoding="utf-8").read()
         print("--- UI driver log:\n" + ui)

@@ -7,6 +7,9 @@
 //                      type <path> into its file name field and press OK
 //     wait:<seconds>   let the following steps wait that long for their
 //                      window (a program emulated as 32-bit starts slowly)
+//     watch:<file>     until <file> exists, log every visible top-level
+//                      window that appears ("window <class> <caption>"):
+//                      a quiet run must show none
 // Each step waits at most 30 s unless told otherwise. Everything seen is logged as UTF-8; the exit
 // code is 0 when every step found its window.
 #include <windows.h>
@@ -119,6 +122,32 @@ bool ChooseFile(const std::string& path) {
   return true;
 }
 
+BOOL CALLBACK LogNewWindow(HWND window, LPARAM seen) {
+  auto* known = reinterpret_cast<std::vector<HWND>*>(seen);
+  if (!IsWindowVisible(window)) return TRUE;
+  for (HWND k : *known) {
+    if (k == window) return TRUE;
+  }
+  known->push_back(window);
+  wchar_t cls[64] = {};
+  GetClassNameW(window, cls, 64);
+  std::fprintf(g_log, "window %s %s\n", Utf8(cls).c_str(), Utf8(TextOf(window)).c_str());
+  return TRUE;
+}
+
+// Polls until the file appears, at most ten minutes.
+bool Watch(const std::string& doneFile) {
+  std::vector<HWND> known;
+  for (int i = 0; i < 12000; ++i) {
+    EnumWindows(LogNewWindow, reinterpret_cast<LPARAM>(&known));
+    std::fflush(g_log);
+    if (GetFileAttributesW(Wide(doneFile).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    Sleep(50);
+  }
+  std::fprintf(g_log, "timeout waiting for %s\n", doneFile.c_str());
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -130,6 +159,7 @@ int main(int argc, char** argv) {
     const std::string step = argv[i];
     if (step.rfind("box:", 0) == 0) ok = PressBox(step.substr(4));
     else if (step.rfind("file:", 0) == 0) ok = ChooseFile(step.substr(5));
+    else if (step.rfind("watch:", 0) == 0) ok = Watch(step.substr(6));
     else if (step.rfind("wait:", 0) == 0) g_waitTenths = 10 * std::atoi(step.c_str() + 5);
     else ok = false;
     std::fflush(g_log);

@@ -59,7 +59,11 @@ class ScenarioRun : public InstallerRun, public ::testing::WithParamInterface<Sc
   // The row's machine and answers; answers the Ghostscript path the run
   // must find.
   std::string PrepareRow(const Scenario& s) {
-    if (!s.args.empty()) sim::SetCommandLine("\"" + programFolder + "DravelinInstall.exe\" " + s.args);
+    if (!s.args.empty()) {
+      sim::SetCommandLine("\"" + programFolder + "DravelinInstall.exe\" " + Replace(s.args, "{program}", programFolder));
+    }
+    sim::SetWindowStationVisible(s.station == "visible");
+    printerSetupFails = s.printui == "fails";
     std::string ghostscript = kGhostscript;
     if (s.ghostscript != "default") {
       sim::RemovePath(kGhostscript);
@@ -144,13 +148,37 @@ class ScenarioRun : public InstallerRun, public ::testing::WithParamInterface<Sc
     if (s.setup == "ran") expected.push_back("\"" + programFolder + "printer\\setup.exe\" -silent");
     const std::size_t underPointer = expected.size();
     if (s.outcome != "unchanged") expected.push_back("c:\\Daten\\PDF\\PDFCacls.cmd");
-    if (s.outcome == "installed" || s.outcome == "removal") expected.push_back(RundllLine());
+    if (s.outcome == "installed" || s.outcome == "removal") {
+      expected.push_back(RundllLine() + (s.quiet ? " /q" : ""));
+    }
     EXPECT_THAT(CommandLines(), ElementsAreArray(expected));
     const auto& processes = sim::Processes();
     for (std::size_t i = 0; i < processes.size(); ++i) {
       EXPECT_EQ(processes[i].pointer, i < underPointer ? platform::kPointerDefault : platform::kPointerHourglass)
           << processes[i].commandLine;
+      EXPECT_EQ(processes[i].showWindow, s.quiet ? platform::kSwHide : platform::kSwShowNormal)
+          << processes[i].commandLine;
     }
+  }
+
+  // The /log file: every registry write and every command of the run, or,
+  // in a missing folder, nothing created.
+  void ExpectLog(const Scenario& s) {
+    std::string path = Replace(s.args.substr(s.args.find("/log ") + 5), "{program}", programFolder);
+    if (path.front() == '"') path = path.substr(1, path.find('"', 1) - 1);
+    if (s.log == "none") {
+      EXPECT_FALSE(sim::FolderExistsAt(path.substr(0, path.rfind('\\'))));
+      return;
+    }
+    const std::string log = sim::FileContent(path).value_or("");
+    std::size_t writes = 0;
+    std::vector<std::string> commands;
+    for (std::size_t at = 0; (at = log.find(" Registrierung: ", at)) != std::string::npos; ++at) ++writes;
+    for (std::size_t at = 0; (at = log.find(" Starte: ", at)) != std::string::npos; ++at) {
+      commands.push_back(log.substr(at + 9, log.find("\r\n", at) - at - 9));
+    }
+    EXPECT_EQ(writes, sim::RegWrites().size());
+    EXPECT_EQ(commands, CommandLines());
   }
 
   std::string RundllLine() const { return test_data::PrinterCommand(programFolder); }
@@ -168,6 +196,7 @@ TEST_P(ScenarioRun, OnTheSimulation) {
   ExpectDialogs(s);
   ExpectPageOpened(s);
   ExpectPrograms(s);
+  if (!s.log.empty()) ExpectLog(s);
 
   const std::string monitorKey = s.monitor == "german" ? kGerman : kRedirected;
   if (s.outcome == "unchanged") {

@@ -1,7 +1,7 @@
 // A simulated machine for scenario runs of the installer: program files with
 // Ghostscript below "gs", the installer in "C:\Setup Files", and scripted
 // programs for the access script ("cmd"), RedMon's set-up program and
-// RUNDLL32.
+// RUNDLL32 (which registers the printer, as PrintUIEntry's spooler does).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -110,7 +110,13 @@ class InstallerRun : public host_test::SimTest {
       accessScript = sim::FileContent(commandLine).value_or("<missing>");
       return platform::Dword{0};
     });
-    sim::AddProgram("RUNDLL32", [](const std::string&) { return platform::Dword{0}; });
+    // PrintUIEntry: the spooler registers the printer under its name.
+    sim::AddProgram("RUNDLL32", [this](const std::string&) {
+      if (printerSetupFails) return platform::Dword{1};
+      sim::SetValue(platform::kHkeyLocalMachine, kPrinterKey, "Name", platform::kRegSz,
+                    std::string("DUR-Orarudi\0", 12));
+      return platform::Dword{0};
+    });
   }
 
   // Moves the installer (and its RedMon set-up program) to another folder.
@@ -139,6 +145,7 @@ class InstallerRun : public host_test::SimTest {
   std::string programFolder;
   std::string accessScript;  // as the "cmd" program found it
   bool setupRegisters = true;
+  bool printerSetupFails = false;  // PrintUIEntry creates no printer
 };
 
 }  // namespace installer_test

@@ -171,6 +171,10 @@ const std::map<std::string, std::vector<std::string>> kAllowed = {
     {"end", {}},
     {"setup", {"ran", "none"}},
     {"outcome", {"installed", "unchanged", "failed", "removal"}},
+    {"quiet", {"yes", "no"}},
+    {"station", {"visible", "hidden"}},
+    {"printui", {"works", "fails"}},
+    {"log", {"all", "none"}},
 };
 
 bool Allowed(const std::vector<std::string>& allowed, const std::string& value) {
@@ -202,12 +206,15 @@ void Set(Scenario& s, const std::string& key, const std::string& value) {
     s.steps.push_back(value);
   } else if (key == "printer") {
     s.printer = value == "yes";
+  } else if (key == "quiet") {
+    s.quiet = value == "yes";
   } else {
     static const std::map<std::string, std::string Scenario::*> kTexts = {
         {"runs", &Scenario::runs},       {"args", &Scenario::args},   {"ghostscript", &Scenario::ghostscript},
         {"monitor", &Scenario::monitor}, {"blocked", &Scenario::blocked}, {"locale", &Scenario::locale},
         {"opens", &Scenario::opens},     {"end", &Scenario::end},     {"setup", &Scenario::setup},
-        {"outcome", &Scenario::outcome}};
+        {"outcome", &Scenario::outcome}, {"station", &Scenario::station}, {"printui", &Scenario::printui},
+        {"log", &Scenario::log}};
     s.*(kTexts.at(key)) = value;
   }
 }
@@ -237,6 +244,7 @@ std::vector<Scenario> Scenarios() {
     // The simulation has one locale; a test under Wine must not start a browser.
     Require(s.locale.empty() || s.runs == "wine", s.name, "a locale needs runs = wine");
     Require(s.opens.empty() || s.runs == "sim", s.name, "a web page needs runs = sim");
+    Require(s.log.empty() || s.args.find("/log ") != std::string::npos, s.name, "log needs /log in args");
   }
   return rows;
 }

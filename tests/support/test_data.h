@@ -11,7 +11,7 @@
 namespace test_data {
 
 // A message text by its block name in messages.txt ("existing", "question",
-// "download", "monitor", "title"), its lines joined by line feeds.
+// "download", "monitor", "usage", "title"), its lines joined by line feeds.
 std::string Message(const std::string& name);
 
 // The print script's bytes for a Ghostscript path and a program folder
@@ -36,7 +36,8 @@ std::vector<Value> DriverDataValues();
 
 // The installer's exit code for an end of its run by its name in
 // exit_codes.tsv ("completed", "failure", "printer_installed",
-// "ghostscript_cancelled", "download_question", "monitor_missing").
+// "ghostscript_cancelled", "download_question", "monitor_missing",
+// "usage_error", "ghostscript_missing", "printer_not_created").
 int ExitCode(const std::string& name);
 
 // A message box a scenario must show: its block name in messages.txt, its
@@ -64,6 +65,10 @@ struct Scenario {
   std::vector<std::string> steps;
   std::vector<Box> boxes;
   std::string opens;
+  bool quiet = false;               // no window at all, PrintUIEntry with /q
+  std::string station = "visible";  // "hidden": a window station no user sees
+  std::string printui = "works";    // "fails": exit code 1, no printer
+  std::string log;                  // "all" or "none" (see the file's header)
   std::string end, setup, outcome;
 };
 // Every scenario of scenarios.txt in file order; throws on an unknown key,

@@ -1,0 +1,60 @@
+// The simulated session: Windows version, window station, Administrators
+// group, clock and code page numbers.
+#include "platform/sim/sim_state.h"
+
+namespace platform {
+
+using namespace sim::detail;
+
+namespace {
+// Any handle value that no other object of the simulation uses.
+constexpr Handle kWindowStation = 0x7000;
+}  // namespace
+
+bool GetVersionExA(OsVersionInfo* info) {
+  Count("GetVersionExA");
+  *info = Machine().osVersion;
+  return true;
+}
+
+Handle GetProcessWindowStation() {
+  Count("GetProcessWindowStation");
+  return kWindowStation;
+}
+
+bool GetUserObjectFlags(Handle object, Dword* flags) {
+  Count("GetUserObjectInformationA");
+  if (object != kWindowStation) return Fail(kErrorInvalidHandle);
+  *flags = Machine().windowStationVisible ? kWsfVisible : 0;
+  return true;
+}
+
+bool CheckAdministratorsMembership(bool* member) {
+  Count("CheckTokenMembership");
+  *member = Machine().administrator;
+  return true;
+}
+
+void GetLocalTime(SystemTime* time) {
+  Count("GetLocalTime");
+  *time = {2026, 1, 2, 3, 4, 5, 678};
+}
+
+Dword GetTickCount() {
+  Count("GetTickCount");
+  return Machine().tickCount;
+}
+
+unsigned GetACP() { return 1252; }
+
+unsigned GetOEMCP() { return 850; }
+
+void sim::SetWindowsVersion(const OsVersionInfo& version) { Machine().osVersion = version; }
+
+void sim::SetWindowStationVisible(bool visible) { Machine().windowStationVisible = visible; }
+
+void sim::SetAdministrator(bool member) { Machine().administrator = member; }
+
+void sim::AdvanceTickCount(Dword milliseconds) { Machine().tickCount += milliseconds; }
+
+}  // namespace platform
