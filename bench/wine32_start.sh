@@ -5,7 +5,7 @@
 #                             own 32-bit cmd.exe, "/c exit") in a prefix whose
 #                             server already runs: the median of 5
 #   wine_prefix_own_mib       what one throwaway prefix adds on disk beside
-#                             its template (the system folders are links)
+#                             its template (a whole copy)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 route=$(scripts/setup-wine32 --check 2>/dev/null | sed -n 's/^setup-wine32: route: \([a-z]*\).*/\1/p')

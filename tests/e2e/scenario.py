@@ -219,8 +219,7 @@ def removal_run(prefix, *args, denied=False, spooler=False, printui=False):
     env = dict(os.environ, WINERUN_KEEP=prefix, WINEDEBUG="trace+printui")
     system32 = os.path.join(prefix, "drive_c", "windows", "system32")
     originals = {}
-    # The prefix's system files are hard links to the template's: replace,
-    # never write into, one of them.
+    # A system file is replaced (a new file in its place), never written into.
     def put(name, data):
         path = os.path.join(system32, name)
         originals.setdefault(name, open(path, "rb").read())
