@@ -38,6 +38,7 @@ platform::Dword Style(const test_data::Box& box) {
                                                            : host_test::kMbYesNoCancel;
   const platform::Dword icon = box.icon == "warning"    ? host_test::kMbIconExclamation
                                : box.icon == "question" ? host_test::kMbIconQuestion
+                               : box.icon == "information" ? host_test::kMbIconInformation
                                                         : host_test::kMbIconError;
   return buttons | icon;
 }

@@ -12,6 +12,7 @@ constexpr std::uint32_t kMbYesNo = 0x4;
 constexpr std::uint32_t kMbIconError = 0x10;
 constexpr std::uint32_t kMbIconQuestion = 0x20;
 constexpr std::uint32_t kMbIconExclamation = 0x30;
+constexpr std::uint32_t kMbIconInformation = 0x40;
 
 constexpr std::uint32_t kOfnOverwritePrompt = 0x2;
 constexpr std::uint32_t kOfnHideReadonly = 0x4;

@@ -197,7 +197,7 @@ void Set(Scenario& s, const std::string& key, const std::string& value) {
     std::stringstream words(value);
     Box box;
     words >> box.message >> box.buttons >> box.icon;
-    Require(Allowed({"ok", "yesno", "yesnocancel"}, box.buttons) && Allowed({"warning", "question", "error"}, box.icon) &&
+    Require(Allowed({"ok", "yesno", "yesnocancel"}, box.buttons) && Allowed({"warning", "question", "information", "error"}, box.icon) &&
                 words.eof(),
             s.name, "box needs message buttons icon");
     Message(box.message);  // throws for a name without a text
