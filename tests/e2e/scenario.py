@@ -269,6 +269,10 @@ def check_removal(prefix, drive_c, progdir):
     check("without administrator rights: it says so", "Administratorrechte" in out)
     check("without administrator rights: nothing changed", state() == (installed_reg, installed_files))
 
+    rc, out, _ = removal_run(prefix, "/bogus")
+    check("unknown switch: exit code %d" % EXIT_CODES["removal_usage_error"], rc == EXIT_CODES["removal_usage_error"], str(rc))
+    check("unknown switch: nothing changed", state() == (installed_reg, installed_files))
+
     # Quiet, as a distribution tool runs it, while the spooler runs: nothing
     # printed (no prompt, no pause), the log tells each step.
     rc, out, _ = removal_run(prefix, "/quiet", "/log", REMOVAL_LOG, spooler=True, printui=True)
