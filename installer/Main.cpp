@@ -7,6 +7,7 @@
 #include "installer/Module1.h"
 #include "installer/RunLog.h"
 #include "installer/RunSupport.h"
+#include "installer/Version.h"
 #include "platform/platform.h"
 #include "std/StdModul.h"
 #include "std/StdRegistry.h"
@@ -16,7 +17,7 @@ namespace {
 
 const std::u16string kPrinterName = u"DUR-Orarudi";
 const std::u16string kTitle = u"Installation " + kPrinterName;
-const std::u16string kVersion = u"1.00";
+const std::u16string kVersion = platform::FromAnsi(DRAVELIN_VERSION_TEXT);
 
 // The folder part of this program's path, up to and including the last "\".
 // A program at a drive root ("D:\x.exe") gives "D:\" with its one backslash.
@@ -35,9 +36,11 @@ std::u16string PrinterNameValue(const RunValues& run) {
 }
 
 // The report of a failure that ends the run: an error box with the
-// installation title.
-void ReportFailure(const std::u16string& text) {
-  static_cast<void>(ShowMessage(kTitle, text, platform::kMbOk | platform::kMbIconError));
+// installation title, unless the run is quiet; the reason goes into the
+// run's record as the line before its end.
+void ReportFailure(const RunValues& run, const std::u16string& text, const std::u16string& note) {
+  static_cast<void>(Ask(run, text, platform::kMbOk | platform::kMbIconError));
+  Note(run, note);
 }
 
 // The system's text for an error code; "Fehler <code>" for a code it has no
@@ -164,15 +167,13 @@ RunEnd Main(RunValues run) {
   const std::u16string existing = PrinterNameValue(run);
   Note(run, u"Drucker: Wert \"Name\" unter " + printersKey + u": \"" + existing + u"\"");
   if (!existing.empty()) {
-    if (!run.quiet) {
-      // The first line names the printer itself, whatever printerName holds.
-      static_cast<void>(Ask(
-          run,
-          u"Der DUR-Orarudi ist bereits installiert.\n\n"
-          u"Vor einer neuen Installation m\u00FCssen Sie ihn in der Systemsteuerung manuell "
-          u"entfernen!",
-          platform::kMbOk | platform::kMbIconExclamation));
-    }
+    // The first line names the printer itself, whatever printerName holds.
+    static_cast<void>(Ask(
+        run,
+        u"Der DUR-Orarudi ist bereits installiert.\n\n"
+        u"Vor einer neuen Installation m\u00FCssen Sie ihn in der Systemsteuerung manuell "
+        u"entfernen!",
+        platform::kMbOk | platform::kMbIconExclamation));
     return RunEnd::kPrinterInstalled;
   }
   if (const auto end = LocateGhostscript(run)) return *end;
@@ -212,15 +213,11 @@ int RunInstaller() {
 
     if (!options.error.empty()) {
       Note(run, options.error);
-      if (!run.quiet) {
-        static_cast<void>(Ask(run, options.error + u"\n\n" + UsageText(),
-                              platform::kMbOk | platform::kMbIconExclamation));
-      }
+      static_cast<void>(Ask(run, options.error + u"\n\n" + UsageText(),
+                            platform::kMbOk | platform::kMbIconExclamation));
       end = RunEnd::kUsageError;
     } else if (options.help) {
-      if (!run.quiet) {
-        static_cast<void>(Ask(run, UsageText(), platform::kMbOk | platform::kMbIconInformation));
-      }
+      static_cast<void>(Ask(run, UsageText(), platform::kMbOk | platform::kMbIconInformation));
       end = RunEnd::kCompleted;
     } else {
       run.ghostscriptOption = options.ghostscript;
@@ -228,37 +225,30 @@ int RunInstaller() {
       end = Main(run);
     }
   } catch (const FileFailure& failure) {
-    Note(run, u"Die Datei " + failure.path() + u" konnte nicht geschrieben werden: " +
-                  SystemReason(failure.error()));
-    if (!run.quiet) {
-      ReportFailure(u"Die Datei " + failure.path() + u" konnte nicht geschrieben werden:\n" +
-                    SystemReason(failure.error()) + u"\n\nDie Installation wurde abgebrochen.");
-    }
+    const std::u16string reason = SystemReason(failure.error());
+    ReportFailure(run,
+                  u"Die Datei " + failure.path() + u" konnte nicht geschrieben werden:\n" + reason +
+                      u"\n\nDie Installation wurde abgebrochen.",
+                  u"Die Datei " + failure.path() + u" konnte nicht geschrieben werden: " + reason);
   } catch (const std::system_error& failure) {
     // Raised when the mouse pointer can't be set; the code is the system's.
     const std::u16string reason =
         failure.code().category() == std::system_category()
             ? SystemReason(static_cast<platform::Dword>(failure.code().value()))
             : platform::FromAnsi(failure.what());
-    Note(run, u"Systemfehler: " + reason);
-    if (!run.quiet) {
-      ReportFailure(u"Die Installation wurde wegen eines Systemfehlers abgebrochen:\n" + reason);
-    }
+    ReportFailure(run, u"Die Installation wurde wegen eines Systemfehlers abgebrochen:\n" + reason,
+                  u"Systemfehler: " + reason);
   } catch (const std::exception& failure) {
     // Nothing the run expects (memory exhausted, a fault of the program):
     // the failure code, never abort(), whose 3 would read as a cancelled
     // question.
     const std::u16string reason = platform::FromAnsi(failure.what());
-    Note(run, u"Unerwarteter Fehler: " + reason);
-    if (!run.quiet) {
-      ReportFailure(u"Die Installation wurde wegen eines unerwarteten Fehlers abgebrochen:\n" +
-                    reason);
-    }
+    ReportFailure(run,
+                  u"Die Installation wurde wegen eines unerwarteten Fehlers abgebrochen:\n" + reason,
+                  u"Unerwarteter Fehler: " + reason);
   } catch (...) {
-    Note(run, u"Unerwarteter Fehler");
-    if (!run.quiet) {
-      ReportFailure(u"Die Installation wurde wegen eines unerwarteten Fehlers abgebrochen.");
-    }
+    ReportFailure(run, u"Die Installation wurde wegen eines unerwarteten Fehlers abgebrochen.",
+                  u"Unerwarteter Fehler");
   }
   Note(run, u"Ende: Exitcode " + Decimal(static_cast<int>(end)) + u", " + RunEndMeaning(end));
   return static_cast<int>(end);

@@ -45,11 +45,9 @@ bool CheckPortMonitor(RunValues& run) {
   }
 
   Note(run, u"Der Anschlussmonitor RedMon fehlt auch nach seiner Installation");
-  if (!run.quiet) {
-    static_cast<void>(
-        Ask(run, u"Die Druckeranschlu\u00DF-Umleitung (Redmon) wurde nicht korrekt installiert.",
-            platform::kMbOk | platform::kMbIconExclamation));
-  }
+  static_cast<void>(
+      Ask(run, u"Die Druckeranschlu\u00DF-Umleitung (Redmon) wurde nicht korrekt installiert.",
+          platform::kMbOk | platform::kMbIconExclamation));
   return false;
 }
 

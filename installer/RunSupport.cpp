@@ -27,10 +27,11 @@ void Note(const RunValues& run, const std::u16string& line) {
   if (run.log != nullptr) run.log->Write(line);
 }
 
-int Ask(const RunValues& run, const std::u16string& text, platform::Dword style) {
-  const int answer = ShowMessage(run.title, text, style);
-  Note(run, u"Meldung \"" + text.substr(0, text.find(u'\n')) + u"\": Antwort " +
-                AnswerName(answer));
+int Ask(const RunValues& run, const std::u16string& text, platform::Dword style,
+        int quietAnswer) {
+  const int answer = run.quiet ? quietAnswer : ShowMessage(run.title, text, style);
+  Note(run, u"Meldung \"" + text.substr(0, text.find(u'\n')) + u"\"" +
+                (run.quiet ? u" (ohne Fenster)" : u"") + u": Antwort " + AnswerName(answer));
   return answer;
 }
 

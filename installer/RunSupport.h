@@ -27,9 +27,12 @@ inline int ShowMessage(const std::u16string& title, const std::u16string& text,
 // One line in the run's record, when there is one.
 void Note(const RunValues& run, const std::u16string& line);
 
-// ShowMessage with the run's title; the box's first line and the answer go
-// into the run's record. Never called in a quiet run.
-int Ask(const RunValues& run, const std::u16string& text, platform::Dword style);
+// A message box of the run: shown with the run's title, it answers the button
+// the user pressed; in a quiet run nothing is shown and the answer is
+// quietAnswer, what a run without a user makes of the question. Either way
+// the box's first line and the answer go into the run's record.
+int Ask(const RunValues& run, const std::u16string& text, platform::Dword style,
+        int quietAnswer = platform::kIdOk);
 
 // StdTask::RunAndWait, its window shown unless the run is quiet; the
 // command line, its exit code and its duration go into the run's record.

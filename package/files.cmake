@@ -26,7 +26,7 @@ function(dravelin_package_files dir outvar)
     get_filename_component(dst_dir ${dst} DIRECTORY)
     add_custom_command(OUTPUT ${dst}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${dst_dir}
-      COMMAND ${Python3_EXECUTABLE} ${DRAVELIN_PACKAGE_SOURCE}/textfile.py ${encoding} ${src} ${dst}
+      COMMAND ${Python3_EXECUTABLE} ${DRAVELIN_PACKAGE_SOURCE}/textfile.py ${encoding} ${src} ${dst} ${PROJECT_VERSION}
       DEPENDS ${src} ${DRAVELIN_PACKAGE_SOURCE}/textfile.py
       COMMENT "package: ${name}"
       VERBATIM)

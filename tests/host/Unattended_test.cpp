@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "installer/CommandLine.h"
+#include "installer/Version.h"
 #include "platform/platform.h"
 #include "platform/sim/sim.h"
 #include "tests/host/installer_fixture.h"
@@ -181,7 +182,7 @@ TEST_F(UnattendedRun, LogHoldsEveryWriteAndCommand) {
   const std::vector<std::string> lines = LogLines("C:\\Logs\\Dravelin f\xfcr PDF.log");
   ASSERT_GE(lines.size(), 8u);
   EXPECT_THAT(std::vector<std::string>(lines.begin(), lines.begin() + 6),
-              ElementsAre("DravelinInstall 1.00",
+              ElementsAre(std::string("DravelinInstall ") + DRAVELIN_VERSION_TEXT,
                           "Befehlszeile: " + kCommand + " /log \"C:\\Logs\\Dravelin f\xc3\xbcr PDF.log\"",
                           "Windows 5.1 (Build 2600) Service Pack 3, 64-Bit",
                           "Codepages: ANSI 1252, OEM 850", "Ohne Administratorrechte",

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks a built DravelinInstall.exe as a user of the release would see it.
 
-check_pe.py EXE [--machine i386|x64] [--imports ALLOWLIST]
+check_pe.py EXE [--machine i386|x64] [--imports ALLOWLIST] --version TEXT
   the image format and machine (PE32 i386, or PE32+ x64), the GUI subsystem,
   an OS and subsystem version in the header that Windows XP accepts (5.1 for
   i386, 5.2 for x64), no debug sections, imports from Windows system DLLs
@@ -57,6 +57,7 @@ def main():
     args.add_argument("exe")
     args.add_argument("--machine", choices=("i386", "x64"), default="i386")
     args.add_argument("--imports", metavar="ALLOWLIST")
+    args.add_argument("--version", required=True, help="the version record's FileVersion and ProductVersion")
     args = args.parse_args()
     machine = args.machine
     data = open(args.exe, "rb").read()
@@ -171,7 +172,7 @@ def main():
                 j += 1
             return text[j:text.index("\0", j)]
         check("string table 040704B0 (German, Unicode)", "040704B0" in text or "040704b0" in text, "")
-        for key, want in (("FileVersion", "1.00"), ("ProductVersion", "1.00"), ("CompanyName", "TRELM AG"),
+        for key, want in (("FileVersion", args.version), ("ProductVersion", args.version), ("CompanyName", "TRELM AG"),
                           ("ProductName", "DravelinInstall"), ("InternalName", "DravelinInstall")):
             check(key, value(key) == want, value(key))
         blob = versions[0][1]
