@@ -5,6 +5,8 @@
 
 #include "installer/CommandLine.h"
 #include "installer/Module1.h"
+#include "installer/Names.h"
+#include "installer/PrinterCheck.h"
 #include "installer/RunLog.h"
 #include "installer/RunSupport.h"
 #include "installer/Version.h"
@@ -15,7 +17,6 @@
 namespace Module1 {
 namespace {
 
-const std::u16string kPrinterName = u"DUR-Orarudi";
 const std::u16string kTitle = u"Installation " + kPrinterName;
 const std::u16string kVersion = platform::FromAnsi(DRAVELIN_VERSION_TEXT);
 
@@ -132,12 +133,15 @@ class RegistryWritesNoted {
 
 }  // namespace
 
-std::u16string RunEndMeaning(RunEnd end) {
+std::u16string RunEndMeaning(RunEnd end, Mode mode) {
   switch (end) {
     case RunEnd::kCompleted:
-      return u"Installation abgeschlossen";
+      return mode == Mode::kRemove   ? u"Nichts mehr vom Drucker vorhanden"
+             : mode == Mode::kRepair ? u"Reparatur abgeschlossen"
+                                     : u"Installation abgeschlossen";
     case RunEnd::kFailure:
-      return u"Fehler, die Installation wurde abgebrochen";
+      return mode == Mode::kRemove ? u"Fehler oder keine Administratorrechte, die Entfernung wurde abgebrochen"
+                                   : u"Fehler, die Installation wurde abgebrochen";
     case RunEnd::kPrinterInstalled:
       return u"Der Drucker war bereits installiert, nichts ge\u00E4ndert";
     case RunEnd::kGhostscriptCancelled:
@@ -152,20 +156,23 @@ std::u16string RunEndMeaning(RunEnd end) {
       return u"Ghostscript nicht gefunden, nichts ge\u00E4ndert";
     case RunEnd::kPrinterNotCreated:
       return u"Der Drucker wurde nicht angelegt";
+    case RunEnd::kRemovalLeft:
+      return u"Etwas ist geblieben";
+    case RunEnd::kProtectedPrint:
+      return u"Windows ist im gesch\u00FCtzten Druckmodus, nichts ge\u00E4ndert";
+    case RunEnd::kSpoolerNotRunning:
+      return u"Die Druckwarteschlange l\u00E4uft nach dem Entfernen nicht wieder";
+    case RunEnd::kNotInstalled:
+      return u"Kein Drucker zu reparieren, nichts ge\u00E4ndert";
   }
   return u"Exitcode " + Decimal(static_cast<int>(end));
 }
 
-RunEnd Main(RunValues run) {
-  run.printerName = kPrinterName;
-  run.programFolder = ProgramFolder();
-  run.packageFolder = run.programFolder + u"printer\\";
-  run.title = kTitle;
-  Note(run, u"Programmordner: " + run.programFolder);
-
+RunEnd Install(RunValues& run) {
   const std::u16string printersKey = u"HKLM\\" + kPrintersKey + u"\\" + run.printerName;
   const std::u16string existing = PrinterNameValue(run);
   Note(run, u"Drucker: Wert \"Name\" unter " + printersKey + u": \"" + existing + u"\"");
+  Note(run, u"Drucker laut Spooler: " + Describe(AskSpooler(run.printerName)));
   if (!existing.empty()) {
     // The first line names the printer itself, whatever printerName holds.
     static_cast<void>(Ask(
@@ -183,12 +190,25 @@ RunEnd Main(RunValues run) {
   InstallPrinter(run);
 
   // The driver data are written whatever the printer set-up did, and they
-  // create the printer's key on their own: only the "Name" value, which
-  // the spooler writes for a printer it has, tells that the printer exists.
-  const std::u16string created = PrinterNameValue(run);
-  Note(run, u"Drucker nach der Installation: Wert \"Name\" unter " + printersKey + u": \"" +
-                created + u"\"");
-  return created.empty() ? RunEnd::kPrinterNotCreated : RunEnd::kCompleted;
+  // create the printer's key on their own: only the spooler tells whether it
+  // has the printer, on our port and with our driver.
+  const SpoolerView created = AskSpooler(run.printerName);
+  Note(run, u"Drucker laut Spooler nach der Installation: " + Describe(created));
+  return IsInstalledAsOurs(created) ? RunEnd::kCompleted : RunEnd::kPrinterNotCreated;
+}
+
+RunEnd Main(RunValues run, Mode mode) {
+  run.printerName = kPrinterName;
+  run.programFolder = ProgramFolder();
+  run.packageFolder = run.programFolder + u"printer\\";
+  run.title = kTitle;
+  Note(run, u"Programmordner: " + run.programFolder);
+
+  if (mode == Mode::kRemove) return Remove(run);
+  // An installation and a repair change the machine: both pass the same
+  // checks first, and a failed one leaves everything as it was.
+  if (const auto end = ChecksBeforeAnyChange(run)) return *end;
+  return mode == Mode::kRepair ? Repair(run) : Install(run);
 }
 
 int RunInstaller() {
@@ -196,6 +216,7 @@ int RunInstaller() {
   RunValues run;
   run.title = kTitle;
   RunEnd end = RunEnd::kFailure;
+  Mode mode = Mode::kInstall;
   try {
     const std::u16string commandLine = platform::FromAnsi(platform::GetCommandLineA());
     const Options options = ParseOptions(SplitCommandLine(commandLine));
@@ -220,9 +241,10 @@ int RunInstaller() {
       static_cast<void>(Ask(run, UsageText(), platform::kMbOk | platform::kMbIconInformation));
       end = RunEnd::kCompleted;
     } else {
+      mode = options.remove ? Mode::kRemove : options.repair ? Mode::kRepair : Mode::kInstall;
       run.ghostscriptOption = options.ghostscript;
       const RegistryWritesNoted noted(run);
-      end = Main(run);
+      end = Main(run, mode);
     }
   } catch (const FileFailure& failure) {
     const std::u16string reason = SystemReason(failure.error());
@@ -250,7 +272,7 @@ int RunInstaller() {
     ReportFailure(run, u"Die Installation wurde wegen eines unerwarteten Fehlers abgebrochen.",
                   u"Unerwarteter Fehler");
   }
-  Note(run, u"Ende: Exitcode " + Decimal(static_cast<int>(end)) + u", " + RunEndMeaning(end));
+  Note(run, u"Ende: Exitcode " + Decimal(static_cast<int>(end)) + u", " + RunEndMeaning(end, mode));
   return static_cast<int>(end);
 }
 

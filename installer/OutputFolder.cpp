@@ -1,14 +1,13 @@
 #include <string>
 
 #include "installer/Module1.h"
+#include "installer/Names.h"
 #include "installer/RunSupport.h"
 #include "installer/ScriptFile.h"
 #include "std/StdModul.h"
 
 namespace Module1 {
 namespace {
-
-const std::u16string kOutputFolder = u"c:\\Daten\\PDF";
 
 // cmd expands "%name%" in a batch file even inside double quotes, so a "%"
 // that belongs to a path must be doubled to reach the program as one "%".
@@ -24,7 +23,7 @@ std::u16string EscapeForBatch(const std::u16string& path) {
 
 }  // namespace
 
-void CreateOutputFolderAndScripts(const RunValues& run) {
+void CreateOutputFolder(const RunValues& run) {
   StdModul::MakeDirTree(kOutputFolder);
 
   // Full access to the output folder for the group of all users, under its
@@ -38,14 +37,19 @@ void CreateOutputFolderAndScripts(const RunValues& run) {
   StdModul::KillFile(accessScript);
 
   Note(run, u"Zugriffsskript gel\u00F6scht: " + accessScript);
+}
 
+std::vector<std::u16string> PrintScriptLines(const RunValues& run) {
   // "%file%" is the script's own variable and stays as written.
-  WriteScriptFile(
-      run.printScriptPath,
-      {u"@echo off", u"set file=c:\\Daten\\PDF\\print.pdf",
-       u"\"" + EscapeForBatch(run.ghostscriptPath) + u"\" @\"" + EscapeForBatch(run.packageFolder) +
-           u"Merovast.rsp\" -sOutputFile=\"%file%\" -c save pop .setpdfwrite -f -",
-       u"\"" + EscapeForBatch(run.programFolder) + u"Dravelin" + u".exe\""});
+  return {u"@echo off", u"set file=c:\\Daten\\PDF\\print.pdf",
+          u"\"" + EscapeForBatch(run.ghostscriptPath) + u"\" @\"" + EscapeForBatch(run.packageFolder) +
+              u"Merovast.rsp\" -sOutputFile=\"%file%\" -c save pop .setpdfwrite -f -",
+          u"\"" + EscapeForBatch(run.programFolder) + u"Dravelin" + u".exe\""};
+}
+
+void CreateOutputFolderAndScripts(const RunValues& run) {
+  CreateOutputFolder(run);
+  WriteScriptFile(run.printScriptPath, PrintScriptLines(run));
   Note(run, u"Druckskript geschrieben: " + run.printScriptPath);
 }
 

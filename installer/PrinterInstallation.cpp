@@ -2,6 +2,7 @@
 #include <string>
 
 #include "installer/Module1.h"
+#include "installer/Names.h"
 #include "installer/RunSupport.h"
 #include "std/StdModul.h"
 #include "std/StdRegistry.h"
@@ -29,7 +30,7 @@ void InstallPrinter(const RunValues& run) {
   // told to be quiet, and nobody could close it in a quiet run.
   RunCommand(run, u"RUNDLL32 PRINTUI.DLL,PrintUIEntry /if /b \"" + run.printerName +
                       u"\" /f \"" + run.packageFolder + u"Merovast.inf\" /r \"" + run.portName +
-                      u"\" /m \"Dududoru PDF-Writer Plus 1.0 RC9\"" + (run.quiet ? u" /q" : u""));
+                      u"\" /m \"" + kDriverModel + u"\"" + (run.quiet ? u" /q" : u""));
 
   const std::u16string driverDataKey =
       kPrintersKey + u"\\" + run.printerName + u"\\PrinterDriverData";

@@ -206,8 +206,9 @@ TEST_F(UnattendedRun, LogHoldsEveryWriteAndCommand) {
                           "Beendet mit Exitcode 0 nach 0 ms: " + test_data::PrinterCommand(programFolder)));
   EXPECT_THAT(lines, ::testing::Contains("Ghostscript im Standardordner gefunden: " + kGhostscript));
   EXPECT_THAT(lines, ::testing::Contains("Anschlussmonitor: HKLM\\" + kRedirected));
-  EXPECT_THAT(lines, ::testing::Contains("Drucker nach der Installation: Wert \"Name\" unter HKLM\\" +
-                                         kPrinterKey + ": \"DUR-Orarudi\""));
+  EXPECT_THAT(lines, ::testing::Contains("Drucker laut Spooler nach der Installation: Anschluss \"" +
+                                         test_data::PrinterPort() + "\", Treiber \"" +
+                                         test_data::DriverModel() + "\""));
   EXPECT_EQ(lines.back(), "Ende: Exitcode 0, Installation abgeschlossen");
 }
 

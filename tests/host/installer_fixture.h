@@ -1,7 +1,7 @@
 // A simulated machine for scenario runs of the installer: program files with
 // Ghostscript below "gs", the installer in "C:\Setup Files", and scripted
 // programs for the access script ("cmd"), RedMon's set-up program and
-// RUNDLL32 (which registers the printer, as PrintUIEntry's spooler does).
+// RUNDLL32 (whose PrintUIEntry /if adds the printer to the spooler).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -110,13 +110,21 @@ class InstallerRun : public host_test::SimTest {
       accessScript = sim::FileContent(commandLine).value_or("<missing>");
       return platform::Dword{0};
     });
-    // PrintUIEntry: the spooler registers the printer under its name.
-    sim::AddProgram("RUNDLL32", [this](const std::string&) {
+    // PrintUIEntry /if: the spooler gets the printer named by /b on the port
+    // named by /r with the driver model named by /m (and writes its key).
+    sim::AddProgram("RUNDLL32", [this](const std::string& commandLine) {
       if (printerSetupFails) return platform::Dword{1};
-      sim::SetValue(platform::kHkeyLocalMachine, kPrinterKey, "Name", platform::kRegSz,
-                    std::string("DUR-Orarudi\0", 12));
+      sim::AddPrinter(Quoted(commandLine, "/b"), Quoted(commandLine, "/r"), Quoted(commandLine, "/m"));
       return platform::Dword{0};
     });
+  }
+
+  // The text in double quotes after a switch of a command line ("" if none).
+  static std::string Quoted(const std::string& commandLine, const std::string& name) {
+    const std::size_t at = commandLine.find(" " + name + " \"");
+    if (at == std::string::npos) return {};
+    const std::size_t begin = at + name.size() + 3;
+    return commandLine.substr(begin, commandLine.find('"', begin) - begin);
   }
 
   // Moves the installer (and its RedMon set-up program) to another folder.
