@@ -1,42 +1,65 @@
-// Stand-in for RUNDLL32 PRINTUI.DLL,PrintUIEntry /if, which Wine does not
-// implement: it leaves what the spooler leaves for an installed printer, the
-// "Name" value of the printer's key, for the name after /b. Placed beside
-// the installer, where the program search finds it before the system's.
-// With the file "printui.fail" beside it, it creates nothing and ends with
-// exit code 1 (a failed installation). Put in the place of the system's
-// RUNDLL32, it also does what /dl does: the printer's key goes, with the
-// name after /n.
+// Stand-in for RUNDLL32 PRINTUI.DLL,PrintUIEntry, placed beside the
+// installer as RUNDLL32.exe, where the program search finds it before the
+// system's. The printer it adds is one the spooler knows: OpenPrinter and
+// GetPrinter answer its port and driver, as they must after the real
+// PrintUIEntry /if. (A printer written into the registry alone is unknown to
+// OpenPrinter, error 1801.)
+#include "tests/e2e/printui_standin.h"
+
 #include <windows.h>
 
-#include <string>
+#include "platform/owners.h"
+#include "platform/platform.h"
+#include "platform/test_hooks.h"
+
+namespace {
+
+// The text in double quotes after a switch, or "" (found: false).
+std::string Quoted(const std::string& arguments, const std::string& name, bool* found) {
+  const std::size_t at = (" " + arguments).find(" " + name + " \"");
+  *found = at != std::string::npos;
+  if (!*found) return {};
+  const std::size_t begin = at + name.size() + 2;
+  const std::size_t end = arguments.find('"', begin);
+  *found = end != std::string::npos;
+  return *found ? arguments.substr(begin, end - begin) : std::string();
+}
+
+// The folder of the module (program or library) that holds this code.
+std::string OwnFolder() {
+  HMODULE module = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCSTR>(&PrintUiEntry), &module);
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(module, path, MAX_PATH);
+  std::string folder(path);
+  return folder.erase(folder.find_last_of('\\') + 1);
+}
+
+}  // namespace
+
+int PrintUiEntry(const std::string& arguments) {
+  bool haveName = false, havePort = true, haveModel = true;
+  if (arguments.rfind("/dl ", 0) == 0) {
+    const std::string name = Quoted(arguments, "/n", &haveName);
+    if (!haveName) return 2;
+    platform::UniquePrinter printer;
+    if (!platform::OpenPrinterA(name, platform::kPrinterAllAccess, printer.Receive())) return 3;
+    return platform::DeletePrinter(printer.Get()) ? 0 : 3;
+  }
+  if (arguments.rfind("/if ", 0) != 0) return 2;
+  const std::string name = Quoted(arguments, "/b", &haveName);
+  const std::string port = Quoted(arguments, "/r", &havePort);
+  const std::string model = Quoted(arguments, "/m", &haveModel);
+  if (!haveName || !havePort || !haveModel) return 2;
+  if (GetFileAttributesA((OwnFolder() + "printui.fail").c_str()) != INVALID_FILE_ATTRIBUTES) return 1;
+  return platform::AddPrinterForTest(name, port, model) ? 0 : 3;
+}
 
 int main() {
-  char self[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string folder(self);
-  folder.erase(folder.find_last_of('\\') + 1);
-  if (GetFileAttributesA((folder + "printui.fail").c_str()) != INVALID_FILE_ATTRIBUTES) return 1;
-
+  // RUNDLL32 PRINTUI.DLL,PrintUIEntry ARGUMENTS
   const std::string line = GetCommandLineA();
-  const std::size_t n = line.find("/n \"");
-  if (line.find("PrintUIEntry /dl ") != std::string::npos && n != std::string::npos) {
-    const std::size_t end = line.find('"', n + 4);
-    if (end == std::string::npos) return 2;
-    const std::string key = "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\" + line.substr(n + 4, end - n - 4);
-    return RegDeleteTreeA(HKEY_LOCAL_MACHINE, key.c_str()) == ERROR_SUCCESS ? 0 : 3;
-  }
-  const std::size_t b = line.find("/b \"");
-  if (line.find("PrintUIEntry /if ") == std::string::npos || b == std::string::npos) return 2;
-  const std::size_t end = line.find('"', b + 4);
-  if (end == std::string::npos) return 2;
-  const std::string name = line.substr(b + 4, end - b - 4);
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE,
-                      ("SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\" + name).c_str(), 0,
-                      nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-    return 3;
-  const LONG rc = RegSetValueExA(key, "Name", 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()),
-                                 static_cast<DWORD>(name.size() + 1));
-  RegCloseKey(key);
-  return rc == ERROR_SUCCESS ? 0 : 3;
+  const std::size_t entry = line.find("PrintUIEntry ");
+  if (entry == std::string::npos) return 2;
+  return PrintUiEntry(line.substr(entry + 13));
 }

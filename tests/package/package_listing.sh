@@ -46,11 +46,14 @@ codes_listed() {
 import re, sys
 text = open(sys.argv[1], encoding="utf-8-sig").read().replace("\r\n", "\n")
 word = {"success": "Erfolg", "failure": "Fehler", "retry": "Wiederholen"}
-want = {"DravelinInstall.exe": {}, "Entfernen.cmd": {}}
+# The removal's ends (removal_*, and the spooler that does not run again)
+# have a table of their own: "... von /remove ...".
+want = {"DravelinInstall.exe": {}, "/remove": {}}
 for line in open(sys.argv[2], encoding="utf-8"):
     if line.strip() and not line.startswith("#"):
         name, code, kind = line.rstrip("\n").split("\t")[:3]
-        want["Entfernen.cmd" if name.startswith("removal_") else "DravelinInstall.exe"][int(code)] = word[kind]
+        removal = name.startswith("removal_") or name == "spooler_not_running"
+        want["/remove" if removal else "DravelinInstall.exe"][int(code)] = word[kind]
 got = {prog: {int(c): w for c, w in re.findall(r"^ +(\d+)  .*?(\S+)$", table, re.M)}
        for prog, table in re.findall(r"Rückgabewerte \(Exit-Codes\) von (\S+?)[ :].*?\n\n(.*?)\n\n", text, re.S)}
 print("LIESMICH:", got)
@@ -58,7 +61,7 @@ sys.exit(0 if got == want else 1)
 PY
 }
 check "LIESMICH.txt lists every exit code with what a distribution tool makes of it" codes_listed
-check "Entfernen.cmd is in code page 850 (Anschluß with byte E1)" grep -qa $'Umgeleiteter Anschlu\xe1' "$dir/Entfernen.cmd"
+check "Entfernen.cmd is in code page 850 (bloßen with byte E1)" grep -qa $'blo\xe1en' "$dir/Entfernen.cmd"
 check "MEROVAST.PPD is Latin-1 (Auflösung as byte F6)" grep -qa $'Aufl\xf6sung' "$dir/printer/MEROVAST.PPD"
 check "Merovast.inf and Merovast.rsp are plain ASCII" bash -c '! LC_ALL=C grep -qP "[^\x00-\x7f]" "$0" "$1"' \
   "$dir/printer/Merovast.inf" "$dir/printer/Merovast.rsp"

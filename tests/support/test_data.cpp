@@ -195,6 +195,7 @@ const std::map<std::string, std::vector<std::string>> kAllowed = {
     {"delete", {"fails"}},
     {"admin", {"yes", "no"}},
     {"left", {"printer"}},
+    {"via", {"removal_script"}},
     {"quiet", {"yes", "no"}},
     {"station", {"visible", "hidden"}},
     {"printui", {"works", "fails"}},
@@ -247,7 +248,7 @@ void Set(Scenario& s, const std::string& key, const std::string& value) {
         {"opens", &Scenario::opens},     {"end", &Scenario::end},     {"setup", &Scenario::setup},
         {"outcome", &Scenario::outcome}, {"station", &Scenario::station}, {"printui", &Scenario::printui},
         {"log", &Scenario::log},         {"spooler", &Scenario::spooler}, {"delete", &Scenario::deletePrinter},
-        {"left", &Scenario::left}};
+        {"left", &Scenario::left},       {"via", &Scenario::via}};
     s.*(kTexts.at(key)) = value;
   }
 }
@@ -278,8 +279,8 @@ std::vector<Scenario> Scenarios() {
     Require(s.locale.empty() || s.runs == "wine", s.name, "a locale needs runs = wine");
     Require(s.opens.empty() || s.runs == "sim", s.name, "a web page needs runs = sim");
     // Only the simulation can refuse a deletion or take the rights away.
-    Require((s.deletePrinter.empty() && s.administrator && s.spooler.empty()) || s.runs == "sim", s.name,
-            "delete, admin = no and spooler need runs = sim");
+    Require((s.deletePrinter.empty() && s.administrator) || s.runs == "sim", s.name,
+            "delete and admin = no need runs = sim");
     for (const std::string& change : s.changes) {
       Require(s.installed || change == "wpp", s.name, "change " + change + " needs installed = yes");
     }

@@ -81,6 +81,7 @@ struct Scenario {
   std::string deletePrinter;        // "fails"
   bool administrator = true;        // "admin = no": false
   std::string left;                 // "printer"
+  std::string via;                  // "removal_script": the Wine runner starts Entfernen.cmd
   std::string end, setup, outcome;
 };
 // Every scenario of scenarios.txt in file order; throws on an unknown key,
