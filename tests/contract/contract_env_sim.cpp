@@ -41,4 +41,6 @@ platform::Dword EmptySubkeyDisposition() { return platform::kRegOpenedExistingKe
 bool DosMaskRules() { return true; }
 platform::Dword FileWithClosingBackslashError() { return platform::kErrorInvalidName; }
 
+platform::Dword StoppedSpoolerPrinterError() { return static_cast<platform::Dword>(platform::kRpcServerUnavailable); }
+
 }  // namespace contract

@@ -42,4 +42,6 @@ platform::Dword EmptySubkeyDisposition() { return platform::kRegCreatedNewKey; }
 bool DosMaskRules() { return false; }
 platform::Dword FileWithClosingBackslashError() { return platform::kErrorPathNotFound; }
 
+platform::Dword StoppedSpoolerPrinterError() { return static_cast<platform::Dword>(platform::kErrorInvalidPrinterName); }
+
 }  // namespace contract
