@@ -78,10 +78,11 @@ void NoteStart(const RunValues& run, const std::u16string& commandLine,
                     system.processorArchitecture == platform::kProcessorArchitectureArm64;
   const std::u16string bits = is64 ? u"64-Bit" : u"32-Bit";
   if (platform::GetVersionExA(&version)) {
-    Note(run, u"Windows " + Decimal(version.majorVersion) + u"." + Decimal(version.minorVersion) +
-                  u" (Build " + Decimal(version.buildNumber) + u")" +
-                  (version.servicePack.empty() ? u"" : u" " + platform::FromAnsi(version.servicePack)) +
-                  u", " + bits);
+    std::u16string windows = u"Windows " + Decimal(version.majorVersion) + u"." +
+                             Decimal(version.minorVersion) + u" (Build " +
+                             Decimal(version.buildNumber) + u")";
+    if (!version.servicePack.empty()) windows.append(u" ").append(platform::FromAnsi(version.servicePack));
+    Note(run, windows.append(u", ").append(bits));
   } else {
     Note(run, u"Windows-Version unbekannt, " + bits);
   }
@@ -106,9 +107,10 @@ class RegistryWritesNoted {
               const std::u16string key =
                   (root == kLocalMachine ? u"HKLM\\" : u"Wurzel " + Decimal(root) + u"\\") +
                   keyPath;
-              Note(run, u"Registrierung: " + key + u" Wert \"" + valueName + u"\" (" +
-                            TypeName(type) + u"): Ergebnis " + Decimal(result) +
-                            (result == 0 ? u"" : u" " + SystemReason(static_cast<platform::Dword>(result))));
+              std::u16string line = u"Registrierung: " + key + u" Wert \"" + valueName + u"\" (" +
+                                    TypeName(type) + u"): Ergebnis " + Decimal(result);
+              if (result != 0) line.append(u" ").append(SystemReason(static_cast<platform::Dword>(result)));
+              Note(run, line);
             })) {}
   ~RegistryWritesNoted() { StdRegistry::SetWriteObserver(std::move(previous_)); }
   RegistryWritesNoted(const RegistryWritesNoted&) = delete;

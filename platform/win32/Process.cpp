@@ -52,8 +52,18 @@ Dword SetErrorMode(Dword mode) { return ::SetErrorMode(mode); }
 Dword GetCurrentProcessId() { return ::GetCurrentProcessId(); }
 
 bool ProcessIdToSessionId(Dword processId, Dword* session) {
+  // Documented from Windows Vista on (kernel32 of XP has it too): looked up.
+  using SessionFn = BOOL(WINAPI*)(DWORD, DWORD*);
+  const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+  const auto query = kernel == nullptr ? nullptr
+                                       : reinterpret_cast<SessionFn>(reinterpret_cast<void (*)()>(
+                                             ::GetProcAddress(kernel, "ProcessIdToSessionId")));
+  if (query == nullptr) {
+    ::SetLastError(ERROR_PROC_NOT_FOUND);
+    return false;
+  }
   DWORD id = 0;
-  if (!::ProcessIdToSessionId(processId, &id)) return false;
+  if (!query(processId, &id)) return false;
   *session = id;
   return true;
 }

@@ -1,7 +1,7 @@
 // Handles that do not follow links, owners and access lists, the account of
 // the process and the redirection-trust mitigation (kernel32, advapi32,
-// ntdll). Every import exists on Windows XP; SetProcessMitigationPolicy is
-// looked up at run time.
+// ntdll). Every import exists on Windows XP; ntdll's calls and
+// SetProcessMitigationPolicy are looked up at run time.
 #include <vector>
 
 #include "platform/win32/WinCommon.h"
@@ -57,6 +57,15 @@ std::string SidText(PSID sid) {
   return result;
 }
 
+// A function of a system DLL looked up at run time, null when the DLL or
+// the function is missing.
+template <typename Function>
+Function Lookup(const char* dll, const char* name) {
+  const HMODULE module = ::GetModuleHandleA(dll);
+  return module == nullptr ? nullptr
+                           : reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
+
 // PROCESS_MITIGATION_POLICY's ProcessRedirectionTrustPolicy and the flags of
 // PROCESS_MITIGATION_REDIRECTION_TRUST_POLICY (winnt.h of newer SDKs than
 // this compiler's).
@@ -95,12 +104,21 @@ Dword NtCreateFile(Handle root, const std::string& name, Dword access, Dword sha
   InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, ToHandle(root), nullptr);
   IO_STATUS_BLOCK status{};
   HANDLE opened = nullptr;
+  // ntdll's native calls carry no "minimum supported client" in their
+  // documentation (winternl.h), so they are looked up rather than imported;
+  // every Windows NT has them.
+  using CreateFn = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
+                                    PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
+  using ErrorFn = ULONG(NTAPI*)(NTSTATUS);
+  const auto create = Lookup<CreateFn>("ntdll.dll", "NtCreateFile");
+  const auto error = Lookup<ErrorFn>("ntdll.dll", "RtlNtStatusToDosError");
+  if (create == nullptr || error == nullptr) return ERROR_PROC_NOT_FOUND;
   // FILE_SYNCHRONOUS_IO_NONALERT with SYNCHRONIZE: the handle behaves as one
   // from CreateFile does.
-  const NTSTATUS result = ::NtCreateFile(
-      &opened, access | SYNCHRONIZE, &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL, share,
-      ntDisposition, options | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
-  if (result < 0) return ::RtlNtStatusToDosError(result);
+  const NTSTATUS result = create(&opened, access | SYNCHRONIZE, &attributes, &status, nullptr,
+                                 FILE_ATTRIBUTE_NORMAL, share, ntDisposition,
+                                 options | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+  if (result < 0) return error(result);
   *file = FromHandle(opened);
   *created = status.Information == FILE_CREATED;
   return 0;
@@ -205,10 +223,7 @@ bool GetTokenUserSid(std::string* sid) {
 
 Dword SetRedirectionTrustPolicy() {
   using SetPolicy = BOOL(WINAPI*)(int, PVOID, SIZE_T);
-  const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
-  const auto set = kernel == nullptr ? nullptr
-                                     : reinterpret_cast<SetPolicy>(reinterpret_cast<void (*)()>(
-                                           ::GetProcAddress(kernel, "SetProcessMitigationPolicy")));
+  const auto set = Lookup<SetPolicy>("kernel32.dll", "SetProcessMitigationPolicy");
   if (set == nullptr) return ERROR_PROC_NOT_FOUND;
   DWORD flags = kEnforceRedirectionTrust;
   if (!set(kProcessRedirectionTrustPolicy, &flags, sizeof flags)) return ::GetLastError();
