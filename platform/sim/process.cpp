@@ -83,7 +83,9 @@ void CountWait(Handle handle, Dword milliseconds) {
   ++m.processWaits;
   if (milliseconds == 0) return;
   ++m.blockingProcessWaits;
-  if (it->second->call < m.processCalls.size()) m.processCalls[it->second->call].blockingWait = milliseconds;
+  if (it->second->call < m.processCalls.size() && m.processCalls[it->second->call].blockingWait == 0) {
+    m.processCalls[it->second->call].blockingWait = milliseconds;
+  }
 }
 
 // One wait on an object. A zero-timeout poll of a running process times out

@@ -218,7 +218,7 @@ struct ProcessCall {
   int pointer = 0;
   std::string applicationName;   // "" for null
   std::string currentDirectory;  // "" for null
-  Dword blockingWait = 0;        // the timeout of the last wait that blocked on it; 0: none
+  Dword blockingWait = 0;        // the timeout of the first wait that blocked on it; 0: none
   bool terminated = false;       // ended by TerminateProcess
 };
 [[nodiscard]] const std::vector<ProcessCall>& Processes();
