@@ -15,6 +15,8 @@ std::optional<RunEnd> ChecksBeforeAnyChange(const RunValues& run) {
                           platform::kMbOk | platform::kMbIconExclamation));
     return RunEnd::kProtectedPrint;
   }
+  if (const auto end = CheckPackageFolder(run)) return end;
+  if (const auto end = CheckOutputFolder(run)) return end;
   return std::nullopt;
 }
 

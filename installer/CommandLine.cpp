@@ -121,7 +121,7 @@ std::u16string UsageText() {
          u"Ghostscript-Update)\n"
          u"/remove: den Drucker entfernen\n"
          u"/quiet oder /q: ohne Meldungen und Fragen installieren (Softwareverteilung)\n"
-         u"/log Datei: den Ablauf in diese Datei protokollieren\n"
+         u"/log Datei: den Ablauf an diese Datei anh\u00E4ngen\n"
          u"/gs Pfad: dieses gswin32c.exe oder gswin64c.exe verwenden, wenn Ghostscript "
          u"nicht im Standardordner liegt\n"
          u"/?: diese Hilfe\n"
@@ -129,7 +129,7 @@ std::u16string UsageText() {
          u"Pfade mit Leerzeichen in Anf\u00FChrungszeichen setzen.\n"
          u"Exitcodes: 0 installiert, 1 Fehler, 2 bereits installiert, 3 und 4 Ghostscript-Frage "
          u"abgebrochen, 5 RedMon fehlt, 6 falscher Aufruf, 7 Ghostscript fehlt, 8 Drucker nicht "
-         u"angelegt.\n"
+         u"angelegt, 10 Ausgabeordner unsicher, 11 Paketordner unsicher, 12 Programm abgebrochen.\n"
          u"13 gesch\u00FCtzter Druckmodus; /repair: 0 in Ordnung oder repariert, 15 nicht "
          u"installiert; /remove: 0 nichts mehr vorhanden, 9 etwas ist geblieben, 14 "
          u"Druckwarteschlange l\u00E4uft nicht wieder.";

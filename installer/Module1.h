@@ -30,19 +30,26 @@ struct RunValues {
   bool quiet = false;                  // no message box, no dialog, no web page
   std::u16string ghostscriptOption;    // /gs: used when the default folders have none
   RunLog* log = nullptr;               // the run's record; null: none
+
+  // Where the run's children come from and run in, and whose rights it has.
+  std::u16string systemFolder;  // GetSystemDirectory, without a closing "\"
+  std::string account;          // the SID of the account the run runs as
 };
 
-// A script file that could not be created or written. Main does not catch
-// it: the entry point reports it and ends the run with a non-zero exit code.
+// A script file (or the output folder: folder true) that could not be
+// created or written. Main does not catch it: the entry point reports it and
+// ends the run with a non-zero exit code.
 class FileFailure : public std::runtime_error {
  public:
-  FileFailure(std::u16string path, platform::Dword error);
+  FileFailure(std::u16string path, platform::Dword error, bool folder = false);
   const std::u16string& path() const { return path_; }
   platform::Dword error() const { return error_; }
+  bool folder() const { return folder_; }
 
  private:
   std::u16string path_;
   platform::Dword error_;
+  bool folder_;
 };
 
 // How a run ended: the process exit code, so that a software-distribution
@@ -58,9 +65,24 @@ enum class RunEnd : int {
   kGhostscriptMissing = 7,     // quiet, and no Ghostscript found: nothing changed
   kPrinterNotCreated = 8,      // the spooler has no such printer after PrintUIEntry
   kRemovalLeft = 9,            // removal: something of ours is left (named)
+  kOutputFolderUnsafe = 10,    // c:\Daten or c:\Daten\PDF a link or a stranger's
+  kPackageFolderUnsafe = 11,   // non-administrators may change the package folder
+  kChildTimeout = 12,          // quiet: a started program overran its time and was ended
   kProtectedPrint = 13,        // Windows protected print mode is on: nothing changed
   kSpoolerNotRunning = 14,     // removal: the spooler does not run again afterwards
   kNotInstalled = 15,          // repair: there is no printer to repair: nothing changed
+};
+
+// The run ends here, with this end; whatever it had to show and note has
+// been shown and noted. Main does not catch it: the entry point answers the
+// end.
+class RunStopped : public std::runtime_error {
+ public:
+  explicit RunStopped(RunEnd end) : std::runtime_error("run stopped"), end_(end) {}
+  RunEnd end() const { return end_; }
+
+ private:
+  RunEnd end_;
 };
 
 // What a run does: install (no switch), /repair or /remove.
@@ -82,15 +104,18 @@ RunEnd Main(RunValues run, Mode mode = Mode::kInstall);
 // Answers the process exit code, a RunEnd; never lets an exception out.
 int RunInstaller();
 
-// ---- Checks before any change of an installation or a repair. An end of
-// the run (after its message), or nothing when the run may go on.
+// ---- Checks before any change of an installation or a repair (protected
+// print mode, the package folder, the output folder). An end of the run
+// (after its message), or nothing when the run may go on.
 std::optional<RunEnd> ChecksBeforeAnyChange(const RunValues& run);
 // Whether the policy "Configure Windows protected print" is enabled; the
 // value found goes into the run's record.
 bool ProtectedPrintModeOn(const RunValues& run);
 
-// ---- Installation: the existing-printer check, the five stages, and the
-// printer verified through the spooler.
+// ---- Installation. The existing-printer check (the printer's "Name"
+// value; the spooler's view only noted): an end after its box, or nothing.
+std::optional<RunEnd> CheckExistingPrinter(const RunValues& run);
+// The five stages, and the printer verified through the spooler.
 RunEnd Install(RunValues& run);
 
 // ---- Repair of an installed printer: Ghostscript found again, the print
@@ -138,12 +163,21 @@ std::string StoredBytes(const PortValue& value);
 // The key of the port "Dravelin:" below a monitor's key.
 std::u16string PortKey(const std::u16string& monitorKey);
 
-// ---- Output folder, its access rights, the print script.
+// ---- Output folder, its access rights, the print script. Throws
+// RunStopped (kOutputFolderUnsafe) when a level of the output folder turns
+// out to be a link or a stranger's while it is created.
 void CreateOutputFolderAndScripts(const RunValues& run);
 // The output folder created and opened to everyone (the first half of the above).
 void CreateOutputFolder(const RunValues& run);
 // The print script's lines for the run's Ghostscript path and folders.
 std::vector<std::u16string> PrintScriptLines(const RunValues& run);
+
+// ---- Before any change: the package folder and printer\ can be changed by
+// administrators only, and c:\Daten and c:\Daten\PDF, where they exist, are
+// neither links nor a stranger's. An end of the run (after its box), or
+// nothing when the run goes on.
+std::optional<RunEnd> CheckPackageFolder(const RunValues& run);
+std::optional<RunEnd> CheckOutputFolder(const RunValues& run);
 
 // ---- Printer installation, driver data, the default pointer back.
 void InstallPrinter(const RunValues& run);

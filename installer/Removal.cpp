@@ -69,10 +69,9 @@ bool IsPrintScriptName(const std::u16string& path) {
 // A plain file: there, not a folder, not a link or another reparse point
 // (FILE_ATTRIBUTE_REPARSE_POINT) that a user may have put in its place.
 bool IsPlainFile(const std::u16string& path) {
-  constexpr platform::Dword kReparsePoint = 0x400;
   const platform::Dword attributes = platform::GetFileAttributesA(platform::ToAnsi(path));
   return attributes != platform::kInvalidFileAttributes &&
-         (attributes & (platform::kFileAttributeDirectory | kReparsePoint)) == 0;
+         (attributes & (platform::kFileAttributeDirectory | platform::kFileAttributeReparsePoint)) == 0;
 }
 
 // Deletes the print script the port ran; a read-only one too. The one place

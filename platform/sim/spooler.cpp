@@ -12,8 +12,6 @@ using namespace sim::detail;
 namespace {
 
 const std::string kPrintersKey = "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers";
-// DELETE, part of PRINTER_ALL_ACCESS: what DeletePrinter needs.
-constexpr Dword kDelete = 0x00010000;
 
 SpoolerPrinter* FindPrinter(const std::string& name) {
   for (SpoolerPrinter& printer : Machine().spooler.printers) {
