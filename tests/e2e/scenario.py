@@ -241,12 +241,13 @@ def prepare_step(prefix, what, *args):
         setup_error("%s: exit code %d" % (what, r.returncode), r.stdout.decode("utf-8", "replace")[-1500:])
     return r
 
-def prepare_batch(prefix, what, line):
-    """One command line run exactly as written (a batch file, so that no
-    argument quoting of Wine's changes it); its exit code is checked."""
+def prepare_batch(prefix, what, lines):
+    """Command lines run exactly as written (a batch file, in the OEM code
+    page cmd reads it in, so that no argument quoting of Wine's changes
+    them); the batch's exit code is checked."""
     path = os.path.join(prefix, "drive_c", "users", "Public", "Vorbereitung.cmd")
-    with open(path, "w", newline="") as f:
-        f.write("@echo off\r\n" + line + "\r\nexit /b %errorlevel%\r\n")
+    with open(path, "wb") as f:
+        f.write(("@echo off\r\n" + lines + "\r\nexit /b %errorlevel%\r\n").encode("cp850"))
     prepare_step(prefix, what, "cmd", "/c", r"C:\users\Public\Vorbereitung.cmd")
 
 # The installer and the UI driver side by side, in one session of the Wine
@@ -429,11 +430,14 @@ def prepare(s, prefix, drive_c, progdir):
         shutil.copy(os.path.join(E2E, "uidriver.exe"), gs_unix)
     stored = [(GERMAN_MONITOR_KEY, "Driver", "redmon35.dll")] if s["monitor"] == "german" else []
     stored += [("HKLM\\" + k, n, t) for k, n, t in (v.split("|", 2) for v in s["registry"])]
-    for key, value, data in stored:
-        prepare_step(prefix, "reg add %s /v %s" % (key, value), "reg", "add", key, "/v", value, "/t", "REG_SZ", "/d", data, "/f")
+    steps = ['reg add "%s" /v "%s" /t REG_SZ /d "%s" /f >nul' % v for v in stored]
     if s["printer"] == "yes":
-        prepare_batch(prefix, "the printer added through the spooler",
-                      printui('/if /b "DUR-Orarudi" /f "x" /r "%s" /m "%s"' % (PRINTER_PORT, DRIVER_MODEL)))
+        steps.append(printui('/if /b "DUR-Orarudi" /f "x" /r "%s" /m "%s"' % (PRINTER_PORT, DRIVER_MODEL)))
+    # All in one session: the first step that fails ends the batch with its
+    # exit code (read on the line after it: Wine's "exit /b" alone ends with 0).
+    if steps:
+        prepare_batch(prefix, "the row's registry values and printer",
+                      "\r\n".join(l + "\r\nif errorlevel 1 exit /b %errorlevel%" for l in steps))
     if s["monitor"] == "setup_fails":
         open(os.path.join(redmon, "register.off"), "w").close()
     if s["installed"] == "yes":
