@@ -66,16 +66,35 @@ bool IsPrintScriptName(const std::u16string& path) {
   return Lowered(name) == Lowered(kPrintScriptName);
 }
 
-// A plain file: there, not a folder, not a link or another reparse point
-// (FILE_ATTRIBUTE_REPARSE_POINT) that a user may have put in its place.
-bool IsPlainFile(const std::u16string& path) {
-  const platform::Dword attributes = platform::GetFileAttributesA(platform::ToAnsi(path));
-  return attributes != platform::kInvalidFileAttributes &&
-         (attributes & (platform::kFileAttributeDirectory | platform::kFileAttributeReparsePoint)) == 0;
+// What stands at the path: absent, a plain file (not a folder, not a link
+// or another reparse point, one name only), or something else. Asked
+// through a handle that does not follow a link at the last component
+// (FILE_FLAG_OPEN_REPARSE_POINT), so that a link a user put in the
+// script's place is seen as what it is, not as its target.
+enum class Entry { kAbsent, kPlainFile, kOther };
+
+Entry Inspect(const std::u16string& path) {
+  const platform::UniqueHandle file(platform::CreateFileA(
+      platform::ToAnsi(path), platform::kFileReadAttributes,
+      platform::kFileShareRead | platform::kFileShareWrite | platform::kFileShareDelete, platform::kOpenExisting,
+      platform::kFileFlagOpenReparsePoint | platform::kFileFlagBackupSemantics));
+  if (!file.IsValid()) {
+    const platform::Dword error = platform::GetLastError();
+    const bool gone = error == static_cast<platform::Dword>(platform::kErrorFileNotFound) ||
+                      error == static_cast<platform::Dword>(platform::kErrorPathNotFound);
+    return gone ? Entry::kAbsent : Entry::kOther;
+  }
+  platform::FileInformation info;
+  if (!platform::GetFileInformationByHandle(file.Get(), &info)) return Entry::kOther;
+  const bool plain = (info.attributes & (platform::kFileAttributeDirectory | platform::kFileAttributeReparsePoint)) == 0 &&
+                     info.links == 1;
+  return plain ? Entry::kPlainFile : Entry::kOther;
 }
 
-// Deletes the print script the port ran; a read-only one too. The one place
-// that deletes a file a registry value names.
+// Deletes the print script the port ran, a read-only one too; the one place
+// that deletes a file a registry value names. DeleteFileA never follows a
+// link at the last component (it deletes the link itself), so what changes
+// between the check and the deletion can't make it delete another file.
 void DeletePrintScript(const RunValues& run, const std::u16string& path) {
   const std::string ansi = platform::ToAnsi(path);
   static_cast<void>(platform::SetFileAttributesA(ansi, platform::kFileAttributeNormal));
@@ -129,10 +148,11 @@ Inventory TakeInventory(const RunValues& run, const std::vector<std::u16string>&
     bool listed = false;
     for (const std::u16string& s : found.scripts) listed = listed || Lowered(s) == Lowered(script);
     if (listed) continue;
-    if (IsPlainFile(script)) {
+    const Entry entry = Inspect(script);
+    if (entry == Entry::kPlainFile) {
       found.scripts.push_back(script);
-    } else if (platform::GetFileAttributesA(platform::ToAnsi(script)) != platform::kInvalidFileAttributes) {
-      Note(run, u"Keine gew\u00F6hnliche Datei (Ordner oder Verkn\u00FCpfung), sie bleibt: " + script);
+    } else if (entry == Entry::kOther) {
+      Note(run, u"Keine gew\u00F6hnliche Datei (Ordner, Verweis oder weiterer Name), sie bleibt: " + script);
     }
   }
   return found;

@@ -42,26 +42,37 @@ TEST_F(MaintenanceRun, SpoolerThatNeverStopsEndsTheWaits) {
 }
 
 // What the port's "Command" names is deleted only when it is a plain file
-// named Merovast.cmd: another program stays, and so does a link in the
-// script's place.
+// named Merovast.cmd: another program stays, and so do a link in the
+// script's place and the file it leads to, and a file with a second name.
 TEST_F(MaintenanceRun, WhatIsNotOurScriptStays) {
+  const std::string script = "C:\\Setup Files\\Merovast.cmd";
+  const std::string system = "C:\\WINDOWS\\system32\\wichtig.exe";
   struct Case {
     const char* name;
-    std::string command;
-    platform::Dword attributes;
+    std::string command;  // what the port names
+    std::string kind;     // what stands there: "program", "link", "second name"
   };
   const Case cases[] = {
-      {"another program", "C:\\Windows\\system32\\wichtig.exe", platform::kFileAttributeArchive},
-      {"a link named Merovast.cmd", "C:\\Setup Files\\Merovast.cmd", 0x400 /* reparse point */},
+      {"another program", system, "program"},
+      {"a link named Merovast.cmd", script, "link"},
+      {"a second name of a file", script, "second name"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     NextRun();
     Installed();
-    sim::AddFile(c.command, "MZ", c.attributes);
+    sim::AddFile(system, "MZ");
+    if (c.kind == "link") {
+      sim::RemovePath(script);
+      sim::AddLink(script, system, false);
+    } else if (c.kind == "second name") {
+      sim::AddFile(script, "MZ");
+      sim::SetLinkCount(script, 2);
+    }
     sim::SetValue(platform::kHkeyLocalMachine, PortKey(), "Command", platform::kRegSz, Sz(c.command));
     EXPECT_EQ(RunWith("/remove /quiet"), ExitCode("removal_clean"));
-    EXPECT_EQ(sim::FileContent(c.command).value_or("<deleted>"), "MZ");
+    EXPECT_EQ(sim::FileContent(system).value_or("<deleted>"), "MZ");
+    EXPECT_EQ(sim::FileExistsAt(c.command), true);
     EXPECT_FALSE(sim::KeyExists(platform::kHkeyLocalMachine, PortKey()));
   }
 }
