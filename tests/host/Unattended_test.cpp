@@ -71,6 +71,8 @@ TEST(ParseOptions, SwitchesAndRefusals) {
       {{u"/log", u"/quiet"}, u"Zum Schalter /log fehlt der Name der Protokolldatei.", true},
       {{u"/gs", u""}, u"Zum Schalter /gs fehlt der Pfad von gswin32c.exe oder gswin64c.exe.", false},
       {{u"/x", u"/q"}, u"Unbekannter Schalter: /x", true},
+      {{u"/repair", u"/Remove"}, u"Die Schalter /repair und /remove schlie\u00DFen sich aus.", false},
+      {{u"-remove", u"/gs", u"C:\\gs\\gswin32c.exe"}, u"Der Schalter /gs gilt nicht f\u00FCr /remove.", false},
   };
   for (const Case& c : refused) {
     const Module1::Options options = Module1::ParseOptions(c.arguments);
