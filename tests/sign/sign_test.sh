@@ -21,22 +21,8 @@ trap '[ -n "$tsa_pid" ] && kill "$tsa_pid" 2>/dev/null; rm -rf "$work"' EXIT
 cd "$work"
 
 # The throw-away authority, its code-signing and time-stamping certificates.
-ssl() { openssl "$@" >/dev/null 2>&1 || { echo "FAILED: openssl $1"; exit 1; }; }
-ssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 2 -subj "/CN=Dravelin Test CA" \
-  -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign,cRLSign
-issue() {  # NAME USAGE
-  ssl req -newkey rsa:2048 -nodes -keyout "$1.key" -out "$1.csr" -subj "/CN=Dravelin Test $1"
-  printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=%s\n' "$2" >"$1.ext"
-  ssl x509 -req -in "$1.csr" -CA ca.pem -CAkey ca.key -CAcreateserial -days 1 -extfile "$1.ext" -out "$1.pem"
-}
-issue signer codeSigning
-issue tsa critical,timeStamping
 export DRAVELIN_SIGN_PASSWORD="pw-$RANDOM-$RANDOM"
-PW=$DRAVELIN_SIGN_PASSWORD ssl pkcs12 -export -inkey signer.key -in signer.pem -certfile ca.pem \
-  -out signer.pfx -passout env:PW
-printf '%s\n' '[tsa]' 'default_tsa = tsa1' '[tsa1]' 'serial = tsaserial' 'signer_digest = sha256' \
-  'default_policy = 1.2.3.4.1' 'digests = sha256, sha384, sha512, sha1' 'ess_cert_id_alg = sha1' >tsa.cnf
-echo 01 >tsaserial
+bash "$here/throwaway_ca.sh" "$work" "$DRAVELIN_SIGN_PASSWORD" || { echo "FAILED: the throw-away authority"; exit 1; }
 export DRAVELIN_SIGN_PFX=$work/signer.pfx DRAVELIN_SIGN_CAFILE=$work/ca.pem DRAVELIN_SIGN_TSA_CAFILE=$work/ca.pem
 # osslsigncode through a recorder of its command lines.
 real=${OSSLSIGNCODE:-$(command -v osslsigncode)}
