@@ -108,7 +108,7 @@ std::u16string UsageText() {
   return u"Aufruf: DravelinInstall.exe [/quiet] [/log Datei] [/gs Pfad]\n"
          u"\n"
          u"/quiet oder /q: ohne Meldungen und Fragen installieren (Softwareverteilung)\n"
-         u"/log Datei: den Ablauf in diese Datei protokollieren\n"
+         u"/log Datei: den Ablauf an diese Datei anh\u00E4ngen\n"
          u"/gs Pfad: dieses gswin32c.exe oder gswin64c.exe verwenden, wenn Ghostscript "
          u"nicht im Standardordner liegt\n"
          u"/?: diese Hilfe\n"
@@ -116,7 +116,7 @@ std::u16string UsageText() {
          u"Pfade mit Leerzeichen in Anf\u00FChrungszeichen setzen.\n"
          u"Exitcodes: 0 installiert, 1 Fehler, 2 bereits installiert, 3 und 4 Ghostscript-Frage "
          u"abgebrochen, 5 RedMon fehlt, 6 falscher Aufruf, 7 Ghostscript fehlt, 8 Drucker nicht "
-         u"angelegt.";
+         u"angelegt, 10 Ausgabeordner unsicher, 11 Paketordner unsicher, 12 Programm abgebrochen.";
 }
 
 }  // namespace Module1

@@ -7,6 +7,7 @@
 #include "installer/Module1.h"
 #include "installer/RunLog.h"
 #include "installer/RunSupport.h"
+#include "installer/Safety.h"
 #include "installer/Version.h"
 #include "platform/platform.h"
 #include "std/StdModul.h"
@@ -64,24 +65,9 @@ std::u16string TypeName(platform::Dword type) {
   }
 }
 
-// Whether a user can see, and so answer, the windows of this process.
-// Microsoft's documentation of USEROBJECTFLAGS (GetUserObjectInformation
-// with UOI_FLAGS): WSF_VISIBLE, "the window station has visible display
-// surfaces"; and of Window Stations: only the interactive window station,
-// WinSta0, can display a user interface or receive user input, while a
-// service started under LocalSystem (as distribution tools start set-up
-// programs) runs in a non-interactive window station such as
-// "Service-0x0-3e7$". A station that can't be asked counts as visible, as
-// every run did before the question was asked.
-bool WindowStationVisible() {
-  const platform::Handle station = platform::GetProcessWindowStation();
-  platform::Dword flags = 0;
-  if (station == 0 || !platform::GetUserObjectFlags(station, &flags)) return true;
-  return (flags & platform::kWsfVisible) != 0;
-}
-
 // The facts about the machine and the start of the run.
-void NoteStart(const RunValues& run, const std::u16string& commandLine) {
+void NoteStart(const RunValues& run, const std::u16string& commandLine,
+               const std::u16string& redirectionTrust) {
   Note(run, u"DravelinInstall " + kVersion);
   Note(run, u"Befehlszeile: " + commandLine);
   platform::OsVersionInfo version;
@@ -92,10 +78,11 @@ void NoteStart(const RunValues& run, const std::u16string& commandLine) {
                     system.processorArchitecture == platform::kProcessorArchitectureArm64;
   const std::u16string bits = is64 ? u"64-Bit" : u"32-Bit";
   if (platform::GetVersionExA(&version)) {
-    Note(run, u"Windows " + Decimal(version.majorVersion) + u"." + Decimal(version.minorVersion) +
-                  u" (Build " + Decimal(version.buildNumber) + u")" +
-                  (version.servicePack.empty() ? u"" : u" " + platform::FromAnsi(version.servicePack)) +
-                  u", " + bits);
+    std::u16string windows = u"Windows " + Decimal(version.majorVersion) + u"." +
+                             Decimal(version.minorVersion) + u" (Build " +
+                             Decimal(version.buildNumber) + u")";
+    if (!version.servicePack.empty()) windows.append(u" ").append(platform::FromAnsi(version.servicePack));
+    Note(run, windows.append(u", ").append(bits));
   } else {
     Note(run, u"Windows-Version unbekannt, " + bits);
   }
@@ -106,6 +93,8 @@ void NoteStart(const RunValues& run, const std::u16string& commandLine) {
                 ? (administrator ? u"Mit Administratorrechten" : u"Ohne Administratorrechte")
                 : u"Administratorrechte unbekannt (Fehler " + Decimal(platform::GetLastError()) +
                       u")");
+  Note(run, u"Konto: " + (run.account.empty() ? u"unbekannt" : platform::FromAnsi(run.account)));
+  Note(run, redirectionTrust);
 }
 
 // Every value write of the run into its record, for as long as it lives.
@@ -118,9 +107,10 @@ class RegistryWritesNoted {
               const std::u16string key =
                   (root == kLocalMachine ? u"HKLM\\" : u"Wurzel " + Decimal(root) + u"\\") +
                   keyPath;
-              Note(run, u"Registrierung: " + key + u" Wert \"" + valueName + u"\" (" +
-                            TypeName(type) + u"): Ergebnis " + Decimal(result) +
-                            (result == 0 ? u"" : u" " + SystemReason(static_cast<platform::Dword>(result))));
+              std::u16string line = u"Registrierung: " + key + u" Wert \"" + valueName + u"\" (" +
+                                    TypeName(type) + u"): Ergebnis " + Decimal(result);
+              if (result != 0) line.append(u" ").append(SystemReason(static_cast<platform::Dword>(result)));
+              Note(run, line);
             })) {}
   ~RegistryWritesNoted() { StdRegistry::SetWriteObserver(std::move(previous_)); }
   RegistryWritesNoted(const RegistryWritesNoted&) = delete;
@@ -152,6 +142,12 @@ std::u16string RunEndMeaning(RunEnd end) {
       return u"Ghostscript nicht gefunden, nichts ge\u00E4ndert";
     case RunEnd::kPrinterNotCreated:
       return u"Der Drucker wurde nicht angelegt";
+    case RunEnd::kOutputFolderUnsafe:
+      return u"Der Ausgabeordner ist ein Verweis oder geh\u00F6rt einem Fremden";
+    case RunEnd::kPackageFolderUnsafe:
+      return u"Nicht nur Administratoren d\u00FCrfen den Paketordner \u00E4ndern, nichts ge\u00E4ndert";
+    case RunEnd::kChildTimeout:
+      return u"Ein gestartetes Programm wurde nicht rechtzeitig fertig und wurde beendet";
   }
   return u"Exitcode " + Decimal(static_cast<int>(end));
 }
@@ -162,6 +158,11 @@ RunEnd Main(RunValues run) {
   run.packageFolder = run.programFolder + u"printer\\";
   run.title = kTitle;
   Note(run, u"Programmordner: " + run.programFolder);
+  std::string systemFolder;
+  if (!platform::GetSystemDirectoryA(&systemFolder)) {
+    throw std::runtime_error("GetSystemDirectoryA failed, error " + std::to_string(platform::GetLastError()));
+  }
+  run.systemFolder = platform::FromAnsi(systemFolder);
 
   const std::u16string printersKey = u"HKLM\\" + kPrintersKey + u"\\" + run.printerName;
   const std::u16string existing = PrinterNameValue(run);
@@ -176,6 +177,8 @@ RunEnd Main(RunValues run) {
         platform::kMbOk | platform::kMbIconExclamation));
     return RunEnd::kPrinterInstalled;
   }
+  if (const auto end = CheckPackageFolder(run)) return *end;
+  if (const auto end = CheckOutputFolder(run)) return *end;
   if (const auto end = LocateGhostscript(run)) return *end;
   if (!CheckPortMonitor(run)) return RunEnd::kMonitorMissing;
   ConfigurePort(run);
@@ -192,24 +195,30 @@ RunEnd Main(RunValues run) {
 }
 
 int RunInstaller() {
+  // Before anything is opened: no junction a non-administrator made is
+  // followed from here on, where the system offers it.
+  const std::u16string redirectionTrust = TurnOnRedirectionTrust();
   RunLog log;
   RunValues run;
   run.title = kTitle;
   RunEnd end = RunEnd::kFailure;
   try {
+    if (!platform::GetTokenUserSid(&run.account)) run.account.clear();
     const std::u16string commandLine = platform::FromAnsi(platform::GetCommandLineA());
     const Options options = ParseOptions(SplitCommandLine(commandLine));
-    if (!options.logPath.empty() && log.Open(options.logPath)) run.log = &log;
-    if (run.log != nullptr) NoteStart(run, commandLine);
+    if (!options.logPath.empty() && log.Open(options.logPath, run.account)) run.log = &log;
+    if (run.log != nullptr) NoteStart(run, commandLine, redirectionTrust);
 
-    std::u16string why;
-    if (options.quiet) {
-      why = u"Schalter /quiet";
-    } else if (!WindowStationVisible()) {
-      why = u"die Fensterstation des Prozesses ist f\u00FCr niemanden sichtbar";
-    }
+    const std::u16string why = options.quiet ? u"Schalter /quiet" : NobodySees();
     run.quiet = !why.empty();
     Note(run, run.quiet ? u"Ohne Fenster (" + why + u")" : u"Mit Meldungen und Fragen");
+    // No box of the system's either, for the run and its children (which
+    // inherit the mode): a missing disk, a fault, a file that can't be
+    // opened would otherwise wait for a click nobody gives.
+    if (run.quiet) {
+      platform::SetErrorMode(platform::kSemFailCriticalErrors | platform::kSemNoGpFaultErrorBox |
+                             platform::kSemNoOpenFileErrorBox);
+    }
 
     if (!options.error.empty()) {
       Note(run, options.error);
@@ -224,12 +233,15 @@ int RunInstaller() {
       const RegistryWritesNoted noted(run);
       end = Main(run);
     }
+  } catch (const RunStopped& stopped) {
+    end = stopped.end();
   } catch (const FileFailure& failure) {
     const std::u16string reason = SystemReason(failure.error());
-    ReportFailure(run,
-                  u"Die Datei " + failure.path() + u" konnte nicht geschrieben werden:\n" + reason +
-                      u"\n\nDie Installation wurde abgebrochen.",
-                  u"Die Datei " + failure.path() + u" konnte nicht geschrieben werden: " + reason);
+    const std::u16string what = failure.folder()
+                                    ? u"Der Ordner " + failure.path() + u" konnte nicht angelegt werden"
+                                    : u"Die Datei " + failure.path() + u" konnte nicht geschrieben werden";
+    ReportFailure(run, what + u":\n" + reason + u"\n\nDie Installation wurde abgebrochen.",
+                  what + u": " + reason);
   } catch (const std::system_error& failure) {
     // Raised when the mouse pointer can't be set; the code is the system's.
     const std::u16string reason =

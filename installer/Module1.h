@@ -29,19 +29,26 @@ struct RunValues {
   bool quiet = false;                  // no message box, no dialog, no web page
   std::u16string ghostscriptOption;    // /gs: used when the default folders have none
   RunLog* log = nullptr;               // the run's record; null: none
+
+  // Where the run's children come from and run in, and whose rights it has.
+  std::u16string systemFolder;  // GetSystemDirectory, without a closing "\"
+  std::string account;          // the SID of the account the run runs as
 };
 
-// A script file that could not be created or written. Main does not catch
-// it: the entry point reports it and ends the run with a non-zero exit code.
+// A script file (or the output folder: folder true) that could not be
+// created or written. Main does not catch it: the entry point reports it and
+// ends the run with a non-zero exit code.
 class FileFailure : public std::runtime_error {
  public:
-  FileFailure(std::u16string path, platform::Dword error);
+  FileFailure(std::u16string path, platform::Dword error, bool folder = false);
   const std::u16string& path() const { return path_; }
   platform::Dword error() const { return error_; }
+  bool folder() const { return folder_; }
 
  private:
   std::u16string path_;
   platform::Dword error_;
+  bool folder_;
 };
 
 // How a run ended: the process exit code, so that a software-distribution
@@ -56,6 +63,21 @@ enum class RunEnd : int {
   kUsageError = 6,             // an unknown switch or a switch without its value
   kGhostscriptMissing = 7,     // quiet, and no Ghostscript found: nothing changed
   kPrinterNotCreated = 8,      // the printer set-up left no printer behind
+  kOutputFolderUnsafe = 10,    // c:\Daten or c:\Daten\PDF a link or a stranger's
+  kPackageFolderUnsafe = 11,   // non-administrators may change the package folder
+  kChildTimeout = 12,          // quiet: a started program overran its time and was ended
+};
+
+// The run ends here, with this end; whatever it had to show and note has
+// been shown and noted. Main does not catch it: the entry point answers the
+// end.
+class RunStopped : public std::runtime_error {
+ public:
+  explicit RunStopped(RunEnd end) : std::runtime_error("run stopped"), end_(end) {}
+  RunEnd end() const { return end_; }
+
+ private:
+  RunEnd end_;
 };
 
 // The end in words, for the run's record: "Installation abgeschlossen", ...
@@ -92,8 +114,17 @@ std::u16string FindRedirectionMonitor();
 // ---- Port configuration: the busy pointer on, the port's twelve values.
 void ConfigurePort(RunValues& run);
 
-// ---- Output folder, its access rights, the print script.
+// ---- Output folder, its access rights, the print script. Throws
+// RunStopped (kOutputFolderUnsafe) when a level of the output folder turns
+// out to be a link or a stranger's while it is created.
 void CreateOutputFolderAndScripts(const RunValues& run);
+
+// ---- Before any change: the package folder and printer\ can be changed by
+// administrators only, and c:\Daten and c:\Daten\PDF, where they exist, are
+// neither links nor a stranger's. An end of the run (after its box), or
+// nothing when the run goes on.
+std::optional<RunEnd> CheckPackageFolder(const RunValues& run);
+std::optional<RunEnd> CheckOutputFolder(const RunValues& run);
 
 // ---- Printer installation, driver data, the default pointer back.
 void InstallPrinter(const RunValues& run);

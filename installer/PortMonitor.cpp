@@ -13,6 +13,16 @@ const std::u16string kMonitorsKey = u"SYSTEM\\CurrentControlSet\\Control\\Print\
 // RedMon registers under its English or its German name.
 const std::u16string kMonitorNames[] = {u"Redirected Port", u"Umgeleiteter Anschlu\u00DF"};
 
+// How long a quiet run lets RedMon's set-up run. It copies three files into
+// the system folder and registers the monitor with the spooler (AddMonitor),
+// which takes seconds; on 64-bit Windows it waits for setup64.exe, which
+// does the same. Three minutes leave room for a machine busy with the rest
+// of a roll-out, and together with PrintUIEntry's ten minutes stay below the
+// shortest time-out a distribution tool lets one set for a whole
+// installation (Configuration Manager: 15 minutes), so that the run ends
+// with its own code first.
+constexpr platform::Dword kRedMonSetupLimit = 3 * 60 * 1000;
+
 // RedMon's library files are named redmon*.dll, spelled in lower case.
 bool IsRedMonDriver(const std::u16string& driver) {
   return driver.size() >= 6 && driver.compare(0, 6, u"redmon") == 0;
@@ -36,8 +46,11 @@ bool CheckPortMonitor(RunValues& run) {
   }
 
   Note(run, u"Kein Anschlussmonitor RedMon registriert: RedMon wird installiert");
-  // Quoted, so that a program folder with blanks stays one token.
-  RunCommand(run, u"\"" + run.programFolder + u"printer\\setup.exe\" -silent");
+  // Quoted, so that a program folder with blanks stays one token. RedMon's
+  // set-up finds its files beside itself (GetModuleFileName), not in the
+  // current directory.
+  RunCommand(run, run.packageFolder + u"setup.exe",
+             u"\"" + run.programFolder + u"printer\\setup.exe\" -silent", kRedMonSetupLimit);
   run.monitorKey = FindRedirectionMonitor();
   if (!run.monitorKey.empty()) {
     Note(run, u"Anschlussmonitor: HKLM\\" + run.monitorKey);

@@ -11,6 +11,12 @@ namespace {
 
 constexpr std::size_t kPrinterDataSize = 560;
 
+// How long a quiet run lets PrintUIEntry /if run: it stages the driver
+// package from the INF, installs the PostScript driver and creates the
+// printer through the spooler, a minute or two on a slow or busy machine.
+// Ten minutes (see PortMonitor.cpp for the sum of the limits).
+constexpr platform::Dword kPrinterSetupLimit = 10 * 60 * 1000;
+
 // The driver's private settings: 45 fixed bytes, zeros up to 560 bytes.
 // Bytes 2 and 3 hold the block's own size, 560, little-endian.
 StdRegistry::ByteBlock PrinterData() {
@@ -26,10 +32,15 @@ StdRegistry::ByteBlock PrinterData() {
 
 void InstallPrinter(const RunValues& run) {
   // /q: PrintUIEntry reports a failure in a message box of its own unless
-  // told to be quiet, and nobody could close it in a quiet run.
-  RunCommand(run, u"RUNDLL32 PRINTUI.DLL,PrintUIEntry /if /b \"" + run.printerName +
-                      u"\" /f \"" + run.packageFolder + u"Merovast.inf\" /r \"" + run.portName +
-                      u"\" /m \"Dududoru PDF-Writer Plus 1.0 RC9\"" + (run.quiet ? u" /q" : u""));
+  // told to be quiet, and nobody could close it in a quiet run. RUNDLL32 is
+  // the system's, by its full path: a RUNDLL32.exe beside this program would
+  // be found first by a search. rundll32 reads its own command line, which
+  // stays as it always was.
+  RunCommand(run, run.systemFolder + u"\\rundll32.exe",
+             u"RUNDLL32 PRINTUI.DLL,PrintUIEntry /if /b \"" + run.printerName + u"\" /f \"" +
+                 run.packageFolder + u"Merovast.inf\" /r \"" + run.portName +
+                 u"\" /m \"Dududoru PDF-Writer Plus 1.0 RC9\"" + (run.quiet ? u" /q" : u""),
+             kPrinterSetupLimit);
 
   const std::u16string driverDataKey =
       kPrintersKey + u"\\" + run.printerName + u"\\PrinterDriverData";

@@ -1,6 +1,7 @@
 // The record of a run (/log <file>): UTF-8 with a byte-order mark, one line
-// per event, each led by the local time and closed with CR LF. A log that
-// can't be written stays silent: it never changes the run.
+// per event, each led by the local time and closed with CR LF; the next run
+// adds its record to the same file. A log that can't be written stays
+// silent: it never changes the run.
 #pragma once
 
 #include <string>
@@ -16,10 +17,13 @@ class RunLog {
   RunLog(const RunLog&) = delete;
   RunLog& operator=(const RunLog&) = delete;
 
-  // Creates the file (emptying one that is there) and writes the byte-order
-  // mark. False, and no log, when it can't be created; the system's error
-  // code is then in error().
-  bool Open(const std::u16string& path);
+  // Opens the file for appending, creating it when it is missing (then
+  // with the byte-order mark). False, and no log, when it can't be opened,
+  // or when it is a link, has more than one name, or was there already
+  // and belongs to anyone but Administrators, SYSTEM, TrustedInstaller or
+  // runAccount; the system's error code (ERROR_ACCESS_DENIED for a refusal)
+  // is then in error().
+  bool Open(const std::u16string& path, const std::string& runAccount);
   [[nodiscard]] bool IsOpen() const { return file_.IsValid(); }
   [[nodiscard]] platform::Dword error() const { return error_; }
 

@@ -35,17 +35,29 @@ int Ask(const RunValues& run, const std::u16string& text, platform::Dword style,
   return answer;
 }
 
-void RunCommand(const RunValues& run, const std::u16string& commandLine) {
+void RunCommand(const RunValues& run, const std::u16string& program,
+                const std::u16string& commandLine, platform::Dword quietLimit) {
+  StdTask::RunOptions options;
+  options.applicationName = program;
+  options.currentDirectory = run.systemFolder;
+  options.timeLimit = run.quiet ? quietLimit : platform::kInfinite;
   Note(run, u"Starte: " + commandLine);
+  Note(run, u"Programm: " + program + u", Ordner: " + run.systemFolder +
+                (run.quiet ? u", h\u00F6chstens " + Decimal(quietLimit / 1000) + u" s" : u""));
   const platform::Dword started = platform::GetTickCount();
   platform::Dword exitCode = 0;
-  if (!StdTask::RunAndWait(commandLine, !run.quiet, &exitCode)) {
+  const StdTask::RunResult result = StdTask::RunAndWait(commandLine, !run.quiet, options, &exitCode);
+  if (result == StdTask::RunResult::kNotStarted) {
     Note(run, u"Nicht gestartet (Fehler " + Decimal(platform::GetLastError()) + u"): " +
                   commandLine);
     return;
   }
   // Unsigned subtraction stays right across the counter's wrap.
   const platform::Dword took = platform::GetTickCount() - started;
+  if (result == StdTask::RunResult::kTimedOut) {
+    Note(run, u"Nach " + Decimal(took) + u" ms nicht beendet, abgebrochen: " + commandLine);
+    throw RunStopped(RunEnd::kChildTimeout);
+  }
   Note(run, u"Beendet mit Exitcode " + Decimal(exitCode) + u" nach " + Decimal(took) +
                 u" ms: " + commandLine);
 }

@@ -34,9 +34,16 @@ void Note(const RunValues& run, const std::u16string& line);
 int Ask(const RunValues& run, const std::u16string& text, platform::Dword style,
         int quietAnswer = platform::kIdOk);
 
-// StdTask::RunAndWait, its window shown unless the run is quiet; the
-// command line, its exit code and its duration go into the run's record.
-void RunCommand(const RunValues& run, const std::u16string& commandLine);
+// Starts a program of the run and waits for it: program is its full path,
+// passed as the application name (nothing is searched), commandLine what
+// the program receives, the system folder its current directory (so that a
+// name it looks up there finds only the system's), its window shown unless
+// the run is quiet. A quiet run waits at most quietLimit milliseconds, then
+// ends the program and throws RunStopped (kChildTimeout); a run with a user
+// waits as long as the program runs. The command line, the program, its
+// exit code and its duration go into the run's record.
+void RunCommand(const RunValues& run, const std::u16string& program,
+                const std::u16string& commandLine, platform::Dword quietLimit);
 
 // The value of "ProgramFiles" in this process's environment; the empty text
 // when the variable is not set.

@@ -6,11 +6,12 @@
 
 namespace Module1 {
 
-FileFailure::FileFailure(std::u16string path, platform::Dword error)
-    : std::runtime_error("script file " + platform::ToAnsi(path) + " failed, error " +
-                         std::to_string(error)),
+FileFailure::FileFailure(std::u16string path, platform::Dword error, bool folder)
+    : std::runtime_error((folder ? "folder " : "script file ") + platform::ToAnsi(path) +
+                         " failed, error " + std::to_string(error)),
       path_(std::move(path)),
-      error_(error) {}
+      error_(error),
+      folder_(folder) {}
 
 void WriteScriptFile(const std::u16string& path, const std::vector<std::u16string>& lines) {
   platform::UniqueHandle file(platform::CreateFileA(

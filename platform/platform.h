@@ -351,4 +351,146 @@ std::u16string FromCodePage(unsigned codePage, const std::string& bytes);
 // for one: the length never changes.
 void CharLowerBuffW(std::u16string* text);
 
+// ---------------------------------------------------------------------------
+// What a standard user may control: handles that do not follow links, owners
+// and access lists, children started by full path in a folder of the
+// system's, bounded waits, and the error and mitigation modes of a run that
+// nobody watches.
+
+constexpr Dword kFileAttributeReparsePoint = 0x400;
+// CreateFileA: OPEN_ALWAYS; FILE_FLAG_BACKUP_SEMANTICS (a folder can be
+// opened); FILE_FLAG_OPEN_REPARSE_POINT (the last component's link is opened
+// itself, not followed).
+constexpr Dword kOpenAlways = 4;
+constexpr Dword kFileFlagBackupSemantics = 0x02000000;
+constexpr Dword kFileFlagOpenReparsePoint = 0x00200000;
+// Access rights (File Security and Access Rights; Standard Access Rights).
+constexpr Dword kFileReadData = 0x1;        // FILE_LIST_DIRECTORY on a folder
+constexpr Dword kFileWriteData = 0x2;       // FILE_ADD_FILE on a folder
+constexpr Dword kFileAppendData = 0x4;      // FILE_ADD_SUBDIRECTORY on a folder
+constexpr Dword kFileTraverse = 0x20;
+constexpr Dword kFileDeleteChild = 0x40;
+constexpr Dword kFileReadAttributes = 0x80;
+constexpr Dword kDelete = 0x10000;
+constexpr Dword kReadControl = 0x20000;
+constexpr Dword kWriteDac = 0x40000;
+constexpr Dword kWriteOwner = 0x80000;
+constexpr Dword kSynchronize = 0x100000;
+constexpr Dword kFileAllAccess = 0x1F01FF;
+constexpr Dword kGenericAll = 0x10000000;
+// Error codes.
+constexpr Long kErrorProcNotFound = 127;
+constexpr Long kErrorDirectory = 267;
+
+// CreateFileA with dwFlagsAndAttributes as given (no security attributes, no
+// template). kInvalidHandle on failure. With kCreateAlways or kOpenAlways the
+// last error is kErrorAlreadyExists when the file was there already, else 0.
+[[nodiscard]] Handle CreateFileA(const std::string& path, Dword access, Dword share,
+                                 Dword disposition, Dword flagsAndAttributes);
+
+// GetFileInformationByHandle: what the handle itself refers to. False on
+// failure; *info untouched then.
+struct FileInformation {
+  Dword attributes = 0;
+  Dword links = 0;  // nNumberOfLinks: hard links to the file
+  std::uint64_t size = 0;
+};
+[[nodiscard]] bool GetFileInformationByHandle(Handle file, FileInformation* info);
+
+// NtCreateFile (ntdll) of a name relative to an open folder
+// (OBJECT_ATTRIBUTES.RootDirectory), so that no path is resolved again from
+// the drive's root; the name converted from the ANSI code page,
+// case-insensitive, synchronous I/O. ntDisposition kFileOpen or kFileOpenIf,
+// options kFileDirectoryFile and kFileOpenReparsePointOption as needed.
+// Answers 0 with *file set and *created true when the entry was created
+// (FILE_CREATED), or the Win32 error code of the status
+// (RtlNtStatusToDosError; *file and *created untouched then).
+constexpr Dword kFileOpen = 1;
+constexpr Dword kFileOpenIf = 3;
+constexpr Dword kFileDirectoryFile = 0x1;
+constexpr Dword kFileOpenReparsePointOption = 0x00200000;
+[[nodiscard]] Dword NtCreateFile(Handle root, const std::string& name, Dword access, Dword share,
+                                 Dword ntDisposition, Dword options, Handle* file, bool* created);
+
+// An access control entry. type: ACCESS_ALLOWED_ACE_TYPE (0),
+// ACCESS_DENIED_ACE_TYPE (1), or any other type as stored; flags: the
+// AceFlags (kObjectInheritAce, kContainerInheritAce, kInheritOnlyAce,
+// kInheritedAce); sid as ConvertSidToStringSidA writes it ("S-1-1-0"), empty
+// when the type carries none that the reader knows; bytes: the whole entry
+// as stored, which SetKernelObjectSecurity copies as it is (empty for an
+// entry built from the other fields).
+struct Ace {
+  std::uint8_t type = 0;
+  std::uint8_t flags = 0;
+  Dword mask = 0;
+  std::string sid;
+  std::string bytes;
+};
+constexpr std::uint8_t kAccessAllowedAceType = 0;
+constexpr std::uint8_t kAccessDeniedAceType = 1;
+constexpr std::uint8_t kObjectInheritAce = 0x1;
+constexpr std::uint8_t kContainerInheritAce = 0x2;
+constexpr std::uint8_t kInheritOnlyAce = 0x8;
+constexpr std::uint8_t kInheritedAce = 0x10;
+// The owner and the DACL of an object. daclPresent false: a NULL DACL, which
+// grants everyone every right. control: the security descriptor's
+// SE_DACL_AUTO_INHERITED (0x400) and SE_DACL_PROTECTED (0x1000) bits.
+struct SecurityInfo {
+  std::string owner;
+  bool daclPresent = false;
+  std::vector<Ace> dacl;
+  Word control = 0;
+};
+// GetSecurityInfo(SE_FILE_OBJECT, OWNER | DACL) on a handle opened with
+// READ_CONTROL. Answers 0, or the error code (*info untouched then).
+[[nodiscard]] Dword GetSecurityInfo(Handle object, SecurityInfo* info);
+// SetKernelObjectSecurity(DACL_SECURITY_INFORMATION) on a handle opened with
+// WRITE_DAC: the object's DACL becomes exactly these entries in this order,
+// with the given control bits. Unlike SetSecurityInfo and
+// SetNamedSecurityInfo it changes this one object and never walks into its
+// children. False on failure (GetLastError tells why).
+[[nodiscard]] bool SetKernelObjectSecurity(Handle object, const std::vector<Ace>& dacl,
+                                           Word control);
+
+// The account this process runs as: the user SID of its token
+// (OpenProcessToken, GetTokenInformation with TokenUser), as
+// ConvertSidToStringSidA writes it. False on failure.
+[[nodiscard]] bool GetTokenUserSid(std::string* sid);
+
+// GetSystemDirectoryA: the system folder without a closing "\" (a 32-bit
+// program on 64-bit Windows is told System32, which the system redirects to
+// the 32-bit SysWOW64 for it). False on failure.
+[[nodiscard]] bool GetSystemDirectoryA(std::string* path);
+
+// CreateProcessA with lpApplicationName (the program, a full path; empty:
+// null, the command line's first token is searched) and lpCurrentDirectory
+// (empty: null, the caller's); otherwise as the form above.
+[[nodiscard]] bool CreateProcessA(const std::string& applicationName,
+                                  const std::string& commandLine, bool inheritHandles,
+                                  Dword creationFlags, const std::string& currentDirectory,
+                                  const StartupInfoA& startup, ProcessInformation* info);
+// TerminateProcess: ends the process with that exit code; it has ended once
+// a wait on its handle reports it.
+bool TerminateProcess(Handle process, Dword exitCode);
+
+// SetErrorMode: answers the previous mode. Children inherit the mode.
+Dword SetErrorMode(Dword mode);
+constexpr Dword kSemFailCriticalErrors = 0x1;
+constexpr Dword kSemNoGpFaultErrorBox = 0x2;
+constexpr Dword kSemNoOpenFileErrorBox = 0x8000;
+
+[[nodiscard]] Dword GetCurrentProcessId();
+// ProcessIdToSessionId: the Terminal Services session of a process. False on
+// failure; *session untouched then.
+[[nodiscard]] bool ProcessIdToSessionId(Dword processId, Dword* session);
+
+// SetProcessMitigationPolicy(ProcessRedirectionTrustPolicy) with
+// EnforceRedirectionTrust: from then on the process does not follow
+// junctions that non-administrators created. Looked up at run time in
+// kernel32, which lacks the function before Windows 8. Answers 0 when on,
+// kErrorProcNotFound where the function is missing, else the call's error
+// (kErrorInvalidParameter where the system does not know the policy, before
+// Windows 10 21H2 / Windows 11).
+[[nodiscard]] Dword SetRedirectionTrustPolicy();
+
 }  // namespace platform

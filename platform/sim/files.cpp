@@ -50,11 +50,17 @@ bool SharingConflict(const Node& node, Dword needShare) {
   });
 }
 
-// A new entry in a resolved path's folder, unless creating there is denied.
+// A new entry in a folder, unless creating there is denied; it belongs to
+// the account the process runs as.
+std::shared_ptr<Node> AddEntry(Node& parent, const std::string& name, const Node& entry) {
+  if (parent.denyCreate) return Fail(kErrorAccessDenied), nullptr;
+  auto added = parent.AddChild(name, entry);
+  added->owner = Machine().userSid;
+  return added;
+}
+
 bool AddEntry(const Resolved& r, const Node& entry) {
-  if (r.parent->denyCreate) return Fail(kErrorAccessDenied);
-  r.parent->AddChild(r.parts.back(), entry);
-  return true;
+  return AddEntry(*r.parent, r.parts.back(), entry) != nullptr;
 }
 
 }  // namespace
@@ -112,42 +118,72 @@ bool DeleteFileA(const std::string& path) {
 }
 
 Handle CreateFileA(const std::string& path, Dword access, Dword share, Dword disposition) {
+  return CreateFileA(path, access, share, disposition, kFileAttributeNormal);
+}
+
+Handle CreateFileA(const std::string& path, Dword access, Dword share, Dword disposition,
+                   Dword flagsAndAttributes) {
   Count("CreateFileA");
-  // The installer creates files with CREATE_ALWAYS and the tests read them
-  // with OPEN_EXISTING; the other dispositions are not simulated.
-  if (disposition != kCreateAlways && disposition != kOpenExisting) {
+  // The dispositions the installer and the tests use; the others are not
+  // simulated.
+  if (disposition != kCreateAlways && disposition != kOpenExisting && disposition != kOpenAlways) {
     return Fail(kErrorInvalidParameter), kInvalidHandle;
   }
   if (HasWildcards(path)) return Fail(kErrorInvalidName), kInvalidHandle;
-  const Resolved r = Resolve(path);
+  const bool backup = (flagsAndAttributes & kFileFlagBackupSemantics) != 0;
+  Resolved r = Resolve(path);
   if (r.error != 0) return Fail(r.error), kInvalidHandle;
-  if (r.node && r.node->folder) return Fail(kErrorAccessDenied), kInvalidHandle;
-  if (r.trailingSeparator || r.parts.empty()) return Fail(kErrorInvalidName), kInvalidHandle;
-  const bool create = disposition == kCreateAlways;
-  const bool write = (access & kGenericWrite) != 0 || create;
-  if (r.node) {
-    Node& node = *r.node;
+  std::shared_ptr<Node> node = r.node;
+  std::shared_ptr<Node> parent = r.parent;
+  std::string name = r.parts.empty() ? std::string() : r.parts.back();
+  // A link is followed to its target unless the link itself is asked for; a
+  // link whose target is missing creates the target.
+  if (node && !node->linkTarget.empty() && (flagsAndAttributes & kFileFlagOpenReparsePoint) == 0) {
+    const std::string target = node->linkTarget;
+    node = FollowLink(node);
+    if (!node) {
+      const Resolved t = Resolve(target);
+      if (t.error != 0 || t.parts.empty()) return Fail(kErrorFileNotFound), kInvalidHandle;
+      parent = t.parent;
+      name = t.parts.back();
+    }
+  }
+  const bool create = disposition != kOpenExisting;
+  const bool truncate = disposition == kCreateAlways;
+  if (node && node->folder) {
+    // A folder opens only with backup semantics, and is never replaced.
+    if (!backup || truncate) return Fail(kErrorAccessDenied), kInvalidHandle;
+  } else if (r.trailingSeparator || name.empty()) {
+    return Fail(kErrorInvalidName), kInvalidHandle;
+  }
+  const bool write = (access & (kGenericWrite | kFileWriteData | kFileAppendData)) != 0 || truncate;
+  const bool existed = node != nullptr;
+  if (node && !node->folder) {
+    Node& file = *node;
     // Replacing a hidden or system file needs those attributes asked for.
-    const Dword protect = kFileAttributeReadonly | (create ? kFileAttributeHidden | kFileAttributeSystem : 0);
-    if (write && (node.attributes & protect) != 0) return Fail(kErrorAccessDenied), kInvalidHandle;
+    const Dword protect = kFileAttributeReadonly | (truncate ? kFileAttributeHidden | kFileAttributeSystem : 0);
+    if (write && (file.attributes & protect) != 0) return Fail(kErrorAccessDenied), kInvalidHandle;
     const Dword needShare = ((access & kGenericRead) ? kFileShareRead : 0) | (write ? kFileShareWrite : 0);
-    if ((node.locked && write) || SharingConflict(node, needShare)) {
+    if ((file.locked && write) || SharingConflict(file, needShare)) {
       return Fail(kErrorSharingViolation), kInvalidHandle;
     }
-    if (create) {
-      node.content.clear();
-      node.attributes = kFileAttributeArchive;
+    if (truncate) {
+      file.content.clear();
+      file.attributes = kFileAttributeArchive;
     }
-  } else {
+  } else if (!node) {
     if (!create) return Fail(kErrorFileNotFound), kInvalidHandle;
     Node file;
     file.attributes = kFileAttributeArchive;
-    if (!AddEntry(r, file)) return kInvalidHandle;
+    node = AddEntry(*parent, name, file);
+    if (!node) return kInvalidHandle;
   }
   const Handle handle = NewHandleValue();
-  Machine().files[handle] = OpenFile{Resolve(path).node, access, share, 0};
+  // Opened for appending only, every write goes to the end of the file.
+  const bool append = (access & kFileAppendData) != 0 && (access & (kGenericWrite | kFileWriteData)) == 0;
+  Machine().files[handle] = OpenFile{node, access, share, 0, append && !node->folder};
   // A file that was there already is reported, else the error is cleared.
-  if (create) SetLastError(r.node ? kErrorAlreadyExists : 0);
+  if (create) SetLastError(existed ? kErrorAlreadyExists : 0);
   return handle;
 }
 
@@ -156,8 +192,11 @@ bool WriteFile(Handle file, const std::string& bytes) {
   const auto it = Machine().files.find(file);
   if (it == Machine().files.end()) return Fail(kErrorInvalidHandle);
   OpenFile& open = it->second;
-  if ((open.access & kGenericWrite) == 0) return Fail(kErrorAccessDenied);
+  if ((open.access & (kGenericWrite | kFileWriteData | kFileAppendData)) == 0 || open.node->folder) {
+    return Fail(kErrorAccessDenied);
+  }
   std::string& content = open.node->content;
+  if (open.append) open.position = content.size();
   if (content.size() < open.position) content.resize(open.position, '\0');
   content.replace(open.position, std::min(bytes.size(), content.size() - open.position), bytes);
   open.position += bytes.size();
@@ -193,7 +232,15 @@ std::shared_ptr<Node> Lookup(const std::string& path) {
 void DumpNode(const Node& node, std::vector<std::string>* lines) {
   char hex[16];
   std::snprintf(hex, sizeof hex, "%x", static_cast<unsigned>(ReportedAttributes(node)));
-  lines->push_back(NodePath(node) + "|" + hex + "|" + node.content);
+  std::string security = "|" + node.owner + "|";
+  if (node.dacl) {
+    for (const Ace& ace : *node.dacl) {
+      char entry[32];
+      std::snprintf(entry, sizeof entry, "(%u;%x;%x;", ace.type, ace.flags, static_cast<unsigned>(ace.mask));
+      security += entry + ace.sid + ")";
+    }
+  }
+  lines->push_back(NodePath(node) + "|" + hex + "|" + node.content + security + "|" + node.linkTarget);
   for (const auto& child : node.children) DumpNode(*child, lines);
 }
 }  // namespace

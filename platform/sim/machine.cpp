@@ -45,6 +45,7 @@ using namespace detail;
 void Reset() {
   Slot() = std::make_unique<State>();
   AddDrive("C:");
+  AddFolder(kSystemFolder);
 }
 
 int CallCount(const std::string& function) {

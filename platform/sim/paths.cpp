@@ -81,6 +81,9 @@ Resolved Resolve(const std::string& path) {
   }
   r.node = drive->second;
   for (std::size_t i = 0; i < r.parts.size(); ++i) {
+    // A link on the way leads on at its target; only the last component is
+    // left for the caller to follow or not.
+    if (r.node) r.node = FollowLink(r.node);
     if (!r.node || !r.node->folder) {
       r.error = kErrorPathNotFound;
       r.node = nullptr;
@@ -90,6 +93,17 @@ Resolved Resolve(const std::string& path) {
     r.node = r.parent->Child(r.parts[i]);
   }
   return r;
+}
+
+std::shared_ptr<Node> FollowLink(const std::shared_ptr<Node>& node) {
+  std::shared_ptr<Node> at = node;
+  // Windows gives up after 63 reparse points on one path; a few do here.
+  for (int depth = 0; at && !at->linkTarget.empty(); ++depth) {
+    if (depth == 8) return nullptr;
+    const Resolved target = Resolve(at->linkTarget);
+    at = target.error == 0 ? target.node : nullptr;
+  }
+  return at;
 }
 
 std::string NodePath(const Node& node) {

@@ -32,11 +32,16 @@ const ProgramEntry* ByName(const std::string& name) {
   return nullptr;
 }
 
-// What a file found at a full path runs: its registered program, or for a
-// batch file the program registered as "cmd".
+// What a file found at a full path runs: its registered program, for a
+// batch file the program registered as "cmd", and for a program in the
+// system folder the one registered by its bare name.
 const ProgramEntry* AtPath(const std::string& full) {
   const std::string ext = Extension(full);
   if (ext == ".CMD" || ext == ".BAT") return ByName("cmd");
+  const std::size_t cut = full.rfind('\\');
+  if (cut != std::string::npos && SameName(full.substr(0, cut), sim::kSystemFolder)) {
+    return ByName(full.substr(cut + 1));
+  }
   for (const ProgramEntry& entry : Machine().programs) {
     const auto registered = entry.bare ? std::nullopt : FullPath(entry.key);
     if (registered && SameName(*registered, full)) return &entry;
@@ -73,14 +78,21 @@ std::shared_ptr<Process> ProcessOf(Handle handle) {
 
 void CountWait(Handle handle, Dword milliseconds) {
   State& m = Machine();
-  if (m.processes.count(handle) == 0) return;
+  const auto it = m.processes.find(handle);
+  if (it == m.processes.end()) return;
   ++m.processWaits;
-  if (milliseconds != 0) ++m.blockingProcessWaits;
+  if (milliseconds == 0) return;
+  ++m.blockingProcessWaits;
+  if (it->second->call < m.processCalls.size() && m.processCalls[it->second->call].blockingWait == 0) {
+    m.processCalls[it->second->call].blockingWait = milliseconds;
+  }
 }
 
 // One wait on an object. A zero-timeout poll of a running process times out
 // once per configured wait; a wait with a timeout lasts until the process has
-// ended, as a wait for a child that ends within it does.
+// ended, as a wait for a child that ends within it does. A process that
+// never ends lets a wait with a timeout time out (the clock moves on by it)
+// and fails a wait without one, which would never return.
 Dword WaitOn(Handle handle, Dword milliseconds) {
   CountWait(handle, milliseconds);
   const auto process = ProcessOf(handle);
@@ -89,7 +101,13 @@ Dword WaitOn(Handle handle, Dword milliseconds) {
     Fail(kErrorInvalidHandle);
     return kWaitFailed;
   }
-  if (process->remaining == 0 || milliseconds != 0) {
+  if (process->remaining == 0) return kWaitObject0;
+  if (process->remaining == sim::kNeverEnds) {
+    if (milliseconds == kInfinite) return Fail(kErrorInvalidHandle), kWaitFailed;
+    Machine().tickCount += milliseconds;
+    return kWaitTimeout;
+  }
+  if (milliseconds != 0) {
     process->remaining = 0;
     return kWaitObject0;
   }
@@ -106,47 +124,95 @@ Dword StartupInfoSize() {
 
 bool CreateProcessA(const std::string& commandLine, bool inheritHandles, Dword creationFlags,
                     const StartupInfoA& startup, ProcessInformation* info) {
+  return CreateProcessA({}, commandLine, inheritHandles, creationFlags, {}, startup, info);
+}
+
+bool CreateProcessA(const std::string& applicationName, const std::string& commandLine,
+                    bool inheritHandles, Dword creationFlags, const std::string& currentDirectory,
+                    const StartupInfoA& startup, ProcessInformation* info) {
   Count("CreateProcessA");
   State& m = Machine();
-  m.processCalls.push_back(sim::ProcessCall{commandLine, inheritHandles, creationFlags, startup.cb,
-                                            startup.flags, startup.showWindow, false, m.pointer});
+  sim::ProcessCall call{commandLine,     inheritHandles, creationFlags, startup.cb,
+                        startup.flags,   startup.showWindow, false,    m.pointer,
+                        applicationName, currentDirectory,   0,        false};
+  m.processCalls.push_back(call);
   const std::size_t index = m.processCalls.size() - 1;
 
-  // The program is the first token: a quoted string, or for an unquoted
-  // command line each prefix ending at a blank in turn, the whole line last
-  // ("C:\Program Files\x.exe a" tries "C:\Program", then
-  // "C:\Program Files\x.exe", then the whole line).
-  std::vector<std::string> tokens;
-  if (!commandLine.empty() && commandLine[0] == '"') {
-    tokens.push_back(commandLine.substr(1, commandLine.find('"', 1) - 1));
-  } else {
-    for (std::size_t i = 0; i < commandLine.size(); ++i) {
-      if (commandLine[i] == ' ' || commandLine[i] == '\t') tokens.push_back(commandLine.substr(0, i));
-    }
-    tokens.push_back(commandLine);
+  std::string directory = m.currentDir;
+  if (!currentDirectory.empty()) {
+    Resolved r;
+    if (!Existing(currentDirectory, &r)) return false;
+    if (!r.node->folder) return Fail(kErrorDirectory);
+    directory = r.full;
   }
   Dword error = kErrorFileNotFound;
   const ProgramEntry* found = nullptr;
-  for (const std::string& token : tokens) {
-    if (!token.empty()) found = FindProgram(token, &error);
-    if (found != nullptr || error != kErrorFileNotFound) break;
+  if (!applicationName.empty()) {
+    // The application name is the program: no search, no extension added.
+    const Resolved r = Resolve(applicationName);
+    if (r.error != 0) {
+      error = r.error;
+    } else if (r.node && !r.node->folder) {
+      found = AtPath(r.full);
+      if (found == nullptr) error = kErrorBadExeFormat;  // a file, but nothing scripted for it
+    } else if (!r.node) {
+      found = AtPath(r.full);  // the system folder's programs need no file here
+    }
+  } else {
+    // The program is the first token: a quoted string, or for an unquoted
+    // command line each prefix ending at a blank in turn, the whole line last
+    // ("C:\Program Files\x.exe a" tries "C:\Program", then
+    // "C:\Program Files\x.exe", then the whole line).
+    std::vector<std::string> tokens;
+    if (!commandLine.empty() && commandLine[0] == '"') {
+      tokens.push_back(commandLine.substr(1, commandLine.find('"', 1) - 1));
+    } else {
+      for (std::size_t i = 0; i < commandLine.size(); ++i) {
+        if (commandLine[i] == ' ' || commandLine[i] == '\t') tokens.push_back(commandLine.substr(0, i));
+      }
+      tokens.push_back(commandLine);
+    }
+    for (const std::string& token : tokens) {
+      if (!token.empty()) found = FindProgram(token, &error);
+      if (found != nullptr || error != kErrorFileNotFound) break;
+    }
   }
   if (found == nullptr) return Fail(error);
 
   const sim::Program program = found->program;  // the callback may add programs
   auto process = std::make_shared<Process>();
   process->remaining = found->waits;
+  process->call = index;
+  // The child runs in its own current directory.
+  const std::string callerDirectory = m.currentDir;
+  m.currentDir = directory;
   process->exitCode = program ? program(commandLine) : 0;
 
   State& after = Machine();  // the callback may even reset the machine
+  if (&after == &m) after.currentDir = callerDirectory;
   info->process = NewHandleValue();
   info->thread = NewHandleValue();
   after.processes[info->process] = process;
   after.threads[info->thread] = process;
   if (index < after.processCalls.size()) after.processCalls[index].started = true;
+  process->id = after.nextProcessId;
   info->processId = after.nextProcessId;
   info->threadId = after.nextProcessId + 4;
   after.nextProcessId += 8;
+  return true;
+}
+
+bool TerminateProcess(Handle handle, Dword exitCode) {
+  Count("TerminateProcess");
+  State& m = Machine();
+  const auto it = m.processes.find(handle);
+  if (it == m.processes.end()) return Fail(kErrorInvalidHandle);
+  Process& process = *it->second;
+  if (process.remaining != 0) {
+    process.remaining = 0;
+    process.exitCode = exitCode;
+    if (process.call < m.processCalls.size()) m.processCalls[process.call].terminated = true;
+  }
   return true;
 }
 
@@ -201,8 +267,8 @@ void sim::AddProgram(const std::string& pathOrName, Program program, int waits) 
   programs.erase(std::remove_if(programs.begin(), programs.end(),
                                 [&](const ProgramEntry& e) { return e.bare == bare && SameName(e.key, key); }),
                  programs.end());
-  programs.push_back(
-      ProgramEntry{bare ? WithoutExe(pathOrName) : pathOrName, bare, std::move(program), std::max(waits, 0)});
+  programs.push_back(ProgramEntry{bare ? WithoutExe(pathOrName) : pathOrName, bare, std::move(program),
+                                  waits == sim::kNeverEnds ? waits : std::max(waits, 0)});
 }
 
 const std::vector<sim::ProcessCall>& sim::Processes() { return Machine().processCalls; }

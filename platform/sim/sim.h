@@ -24,9 +24,10 @@
 namespace platform::sim {
 
 // Back to a fresh machine: empty registry except the predefined roots; file
-// system with the drive "C:\" only; no environment variables; current
-// directory "C:\"; module path "C:\Setup\DravelinInstall.exe", started by
-// that path in quotes with no arguments, on 32-bit Windows; no scripted
+// system with the drive "C:\" and the empty system folder (kSystemFolder)
+// only; no environment variables; current directory "C:\"; module path
+// "C:\Setup\DravelinInstall.exe", started by that path in quotes with no
+// arguments, on 32-bit Windows, as SYSTEM in session 0; no scripted
 // answers; pointer kPointerDefault; all logs and counters empty.
 void Reset();
 
@@ -99,7 +100,8 @@ void DenyCreateIn(const std::string& folder);
 // Reading this path's attributes fails (kInvalidFileAttributes,
 // kErrorAccessDenied), while the listing still returns it.
 void HideAttributes(const std::string& path);
-// Every file and folder, one per line as "<path>|<attributes hex>|<content>",
+// Every file and folder, one per line as
+// "<path>|<attributes hex>|<content>|<owner>|<DACL set>|<link target>",
 // sorted: for comparing the state before and after a run.
 [[nodiscard]] std::string DumpFiles();
 // The whole registry, one value per line, sorted, for the same purpose.
@@ -195,7 +197,14 @@ using Program = std::function<Dword(const std::string& commandLine)>;
 // system run the program registered as "cmd". waits: how many waits on the
 // process time out before it ends (0: it has ended at the first one); only
 // zero-timeout polls time out, a wait with a timeout lasts until it has ended.
-// Registering the same path or name again replaces the program.
+// Registering the same path or name again replaces the program. A program
+// with waits kNeverEnds runs until TerminateProcess ends it: a wait with a
+// timeout times out (and the tick count advances by it), a wait without
+// one fails (kWaitFailed) instead of hanging the test. Started with an
+// application name, the program is the one at that path (a path in
+// kSystemFolder names the bare-named program), and the callback runs with
+// the process's current directory set to the one the call gave.
+constexpr int kNeverEnds = -1;
 void AddProgram(const std::string& pathOrName, Program program, int waits = 0);
 
 struct ProcessCall {
@@ -207,6 +216,10 @@ struct ProcessCall {
   Word showWindow = 0;
   bool started = false;
   int pointer = 0;
+  std::string applicationName;   // "" for null
+  std::string currentDirectory;  // "" for null
+  Dword blockingWait = 0;        // the timeout of the first wait that blocked on it; 0: none
+  bool terminated = false;       // ended by TerminateProcess
 };
 [[nodiscard]] const std::vector<ProcessCall>& Processes();
 
@@ -215,5 +228,35 @@ struct ProcessCall {
 // non-zero timeout.
 [[nodiscard]] int ProcessWaits();
 [[nodiscard]] int BlockingProcessWaits();
+
+// ------------------------------------------------------------------ safety
+// The system folder GetSystemDirectoryA reports; it exists on every fresh
+// machine, and the bare-named programs are the ones in it.
+constexpr char kSystemFolder[] = "C:\\WINDOWS\\system32";
+// The owner of a file or folder: entries the test adds belong to
+// Administrators ("S-1-5-32-544"), entries the code creates to the account
+// the process runs as.
+void SetOwner(const std::string& path, const std::string& sid);
+// The DACL of a file or folder (default: DefaultDacl in sim_state.h).
+void SetDacl(const std::string& path, const std::vector<Ace>& dacl);
+// Owner and DACL of an entry (the entry itself, a link not followed).
+[[nodiscard]] std::optional<SecurityInfo> SecurityOf(const std::string& path);
+// A link (a junction, or a symbolic link to a file) at path, to target: it
+// reads as FILE_ATTRIBUTE_REPARSE_POINT, and a path through it leads to the
+// target, its last component unless FILE_FLAG_OPEN_REPARSE_POINT says not to.
+void AddLink(const std::string& path, const std::string& target, bool folder = true);
+// The number of hard links of a file (default 1).
+void SetLinkCount(const std::string& path, Dword links);
+// The account the process runs as (default "S-1-5-18", SYSTEM).
+void SetUserSid(const std::string& sid);
+// The session of the process (default 0, the console session of Windows XP).
+void SetSessionId(Dword session);
+// GetUserObjectFlags fails (kErrorAccessDenied) from now on.
+void FailWindowStationQuery(bool fail);
+// What SetRedirectionTrustPolicy answers (default kErrorProcNotFound, as on
+// Windows XP; 0: the mitigation is on).
+void SetRedirectionTrustAnswer(Dword answer);
+// The process's error mode as SetErrorMode last set it (default 0).
+[[nodiscard]] Dword ErrorMode();
 
 }  // namespace platform::sim

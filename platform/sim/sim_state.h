@@ -21,7 +21,6 @@ constexpr Dword kErrorBadExeFormat = 193;
 constexpr Dword kErrorBadNetpath = 53;
 constexpr Dword kErrorBadPathname = 161;
 constexpr Dword kErrorDirNotEmpty = 145;
-constexpr Dword kErrorDirectory = 267;
 constexpr Dword kErrorEnvvarNotFound = 203;
 constexpr Dword kErrorInvalidWindowHandle = 1400;
 constexpr Dword kErrorInvalidCursorHandle = 1402;
@@ -63,19 +62,34 @@ struct Node : TreeNode<Node> {
   bool locked = false;
   bool denyCreate = false;
   bool hideAttributes = false;
+  // Security: the owner's SID, the DACL (none set: DefaultDacl()) and its
+  // control bits; a link (junction or symbolic link) leads to linkTarget;
+  // links counts the hard links of a file.
+  std::string owner = "S-1-5-32-544";
+  std::optional<std::vector<Ace>> dacl;
+  Word daclControl = 0;
+  std::string linkTarget;
+  Dword links = 1;
 };
 
 // The attributes the platform reports for an entry.
 inline Dword ReportedAttributes(const Node& node) {
-  if (node.folder) return node.attributes | kFileAttributeDirectory;
-  return node.attributes == 0 ? kFileAttributeNormal : node.attributes;
+  const Dword reparse = node.linkTarget.empty() ? 0 : kFileAttributeReparsePoint;
+  if (node.folder) return node.attributes | kFileAttributeDirectory | reparse;
+  return (node.attributes == 0 && reparse == 0 ? kFileAttributeNormal : node.attributes) | reparse;
 }
+
+// The DACL of an entry no one has given one: Administrators and SYSTEM full
+// control, Users read and execute, all inherited by files and subfolders, as
+// below a folder of Windows' own.
+std::vector<Ace> DefaultDacl();
 
 struct OpenFile {
   std::shared_ptr<Node> node;
   Dword access = 0;
   Dword share = 0;
   std::size_t position = 0;
+  bool append = false;  // opened for appending only: every write goes to the end
 };
 
 struct Find {
@@ -91,8 +105,10 @@ struct ProgramEntry {
 };
 
 struct Process {
-  int remaining = 0;  // waits that still time out
+  int remaining = 0;  // waits that still time out; kNeverEnds: until ended
   Dword exitCode = 0;
+  std::size_t call = 0;  // its record in processCalls
+  Dword id = 0;
 };
 
 struct Message {
@@ -128,7 +144,13 @@ struct State {
   Word nativeArchitecture = kProcessorArchitectureIntel;
   OsVersionInfo osVersion{5, 1, 2600, "Service Pack 3"};
   bool windowStationVisible = true;
+  bool failWindowStationQuery = false;
   bool administrator = true;
+  std::string userSid = "S-1-5-18";
+  Dword processId = 0x0F00;
+  Dword sessionId = 0;
+  Dword errorMode = 0;
+  Dword redirectionTrustAnswer = kErrorProcNotFound;
   Dword tickCount = 1000;
 
   std::vector<int> messageBoxAnswers;
@@ -188,6 +210,9 @@ struct Resolved {
 std::optional<std::string> FullPath(const std::string& path);
 Resolved Resolve(const std::string& path);
 std::string NodePath(const Node& node);
+// Where a link leads: the entry at its target (links followed on, at most a
+// few deep), or null when the target is missing. Any other entry: itself.
+std::shared_ptr<Node> FollowLink(const std::shared_ptr<Node>& node);
 // The folder at a full path, created with every missing level (and drive).
 std::shared_ptr<Node> EnsureFolder(const std::string& path);
 // Resolves a path for a call that needs an existing entry; false (with the

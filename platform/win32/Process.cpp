@@ -12,6 +12,12 @@ Dword StartupInfoSize() { return sizeof(STARTUPINFOA); }
 
 bool CreateProcessA(const std::string& commandLine, bool inheritHandles, Dword creationFlags,
                     const StartupInfoA& startup, ProcessInformation* info) {
+  return CreateProcessA({}, commandLine, inheritHandles, creationFlags, {}, startup, info);
+}
+
+bool CreateProcessA(const std::string& applicationName, const std::string& commandLine,
+                    bool inheritHandles, Dword creationFlags, const std::string& currentDirectory,
+                    const StartupInfoA& startup, ProcessInformation* info) {
   // CreateProcessA may write into the command line, so it gets a copy.
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
@@ -20,8 +26,9 @@ bool CreateProcessA(const std::string& commandLine, bool inheritHandles, Dword c
   si.dwFlags = startup.flags;
   si.wShowWindow = startup.showWindow;
   PROCESS_INFORMATION pi{};
-  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, inheritHandles ? TRUE : FALSE,
-                        creationFlags, nullptr, nullptr, &si, &pi)) {
+  if (!::CreateProcessA(applicationName.empty() ? nullptr : applicationName.c_str(), line.data(),
+                        nullptr, nullptr, inheritHandles ? TRUE : FALSE, creationFlags, nullptr,
+                        currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &si, &pi)) {
     return false;
   }
   if (info != nullptr) {
@@ -33,6 +40,39 @@ bool CreateProcessA(const std::string& commandLine, bool inheritHandles, Dword c
     ::CloseHandle(pi.hThread);
     ::CloseHandle(pi.hProcess);
   }
+  return true;
+}
+
+bool TerminateProcess(Handle process, Dword exitCode) {
+  return ::TerminateProcess(ToHandle(process), exitCode) != FALSE;
+}
+
+Dword SetErrorMode(Dword mode) { return ::SetErrorMode(mode); }
+
+Dword GetCurrentProcessId() { return ::GetCurrentProcessId(); }
+
+bool ProcessIdToSessionId(Dword processId, Dword* session) {
+  // Documented from Windows Vista on (kernel32 of XP has it too): looked up.
+  using SessionFn = BOOL(WINAPI*)(DWORD, DWORD*);
+  const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+  const auto query = kernel == nullptr ? nullptr
+                                       : reinterpret_cast<SessionFn>(reinterpret_cast<void (*)()>(
+                                             ::GetProcAddress(kernel, "ProcessIdToSessionId")));
+  if (query == nullptr) {
+    ::SetLastError(ERROR_PROC_NOT_FOUND);
+    return false;
+  }
+  DWORD id = 0;
+  if (!query(processId, &id)) return false;
+  *session = id;
+  return true;
+}
+
+bool GetSystemDirectoryA(std::string* path) {
+  char buffer[MAX_PATH + 1];
+  const UINT length = ::GetSystemDirectoryA(buffer, sizeof buffer);
+  if (length == 0 || length >= sizeof buffer) return false;
+  path->assign(buffer, length);
   return true;
 }
 

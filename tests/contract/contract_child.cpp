@@ -29,6 +29,11 @@ platform::Dword RunChild(const std::string& actions) {
     } else if (verb == "touch") {
       platform::UniqueHandle file(platform::CreateFileA(arg, platform::kGenericWrite, 0,
                                                         platform::kCreateAlways));
+    } else if (verb == "cwd") {
+      std::string directory;
+      platform::UniqueHandle file(platform::CreateFileA(arg, platform::kGenericWrite, 0,
+                                                        platform::kCreateAlways));
+      if (platform::GetCurrentDirectoryA(&directory)) (void)platform::WriteFile(file.Get(), directory);
     } else if (verb == "exit") {
       exitCode = static_cast<platform::Dword>(std::strtoul(arg.c_str(), nullptr, 10));
     }

@@ -3,6 +3,7 @@
 //   post:<window>:<message>  posts the message to that window
 //   sleep:<ms>               sleeps
 //   touch:<path>             creates the file (empty)
+//   cwd:<path>               writes its current directory into the file
 //   exit:<code>              ends with that exit code (default 0)
 #pragma once
 

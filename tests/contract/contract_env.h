@@ -53,4 +53,12 @@ bool DosMaskRules();
 // the library relies on.
 platform::Dword FileWithClosingBackslashError();
 
+// What SetRedirectionTrustPolicy answers. The simulation is Windows XP,
+// whose kernel32 lacks SetProcessMitigationPolicy: kErrorProcNotFound. Wine 8
+// has the function as a stub that accepts every policy: 0. (Windows 8 to
+// Windows 10 before 21H2 refuse the unknown policy with
+// ERROR_INVALID_PARAMETER; Windows 11 turns it on.) The installer only
+// records the answer.
+platform::Dword RedirectionTrustAnswer();
+
 }  // namespace contract

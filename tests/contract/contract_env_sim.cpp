@@ -1,4 +1,6 @@
 // The contract cases on the simulated platform.
+#include <cstdlib>
+
 #include "platform/sim/sim.h"
 #include "tests/contract/contract_child.h"
 #include "tests/contract/contract_env.h"
@@ -11,6 +13,7 @@ constexpr char kTemp[] = "C:\\Users\\Contract\\Temp";
 
 void PrepareBackend() {
   platform::sim::Reset();
+  platform::sim::AddFile(std::string(platform::sim::kSystemFolder) + "\\rundll32.exe", "MZ");
   platform::sim::AddFolder(kTemp);
   platform::sim::SetEnv("TEMP", std::string(kTemp));
   platform::sim::AddKey(platform::kHkeyClassesRoot, "CLSID");  // there on every system
@@ -22,8 +25,12 @@ std::string ChildPath(const std::string& folder) { return folder + "\\Contract C
 
 std::string ChildCommandLine(const std::string& folder, const std::string& actions) {
   // A child that sleeps is still running at the first polls, as the real
-  // one would be.
-  const int waits = actions.find("sleep:") != std::string::npos ? 3 : 0;
+  // one would be; one that sleeps a minute or more outlasts any wait of a
+  // case, until it is ended.
+  const std::size_t sleep = actions.find("sleep:");
+  const int waits = sleep == std::string::npos                                   ? 0
+                    : std::strtoul(actions.c_str() + sleep + 6, nullptr, 10) >= 60000 ? platform::sim::kNeverEnds
+                                                                                    : 3;
   platform::sim::AddFile(ChildPath(folder), "MZ");
   platform::sim::AddProgram(
       ChildPath(folder),
@@ -39,6 +46,7 @@ std::string ChildCommandLine(const std::string& folder, const std::string& actio
 
 platform::Dword EmptySubkeyDisposition() { return platform::kRegOpenedExistingKey; }
 bool DosMaskRules() { return true; }
+platform::Dword RedirectionTrustAnswer() { return platform::kErrorProcNotFound; }
 platform::Dword FileWithClosingBackslashError() { return platform::kErrorInvalidName; }
 
 }  // namespace contract

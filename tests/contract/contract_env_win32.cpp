@@ -40,6 +40,7 @@ std::string ChildCommandLine(const std::string& folder, const std::string& actio
 // What Wine 8 reports (the key is opened, not created, all the same).
 platform::Dword EmptySubkeyDisposition() { return platform::kRegCreatedNewKey; }
 bool DosMaskRules() { return false; }
+platform::Dword RedirectionTrustAnswer() { return 0; }
 platform::Dword FileWithClosingBackslashError() { return platform::kErrorPathNotFound; }
 
 }  // namespace contract

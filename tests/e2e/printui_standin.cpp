@@ -1,40 +1,37 @@
-// Stand-in for RUNDLL32 PRINTUI.DLL,PrintUIEntry /if, which Wine does not
-// implement: it leaves what the spooler leaves for an installed printer, the
-// "Name" value of the printer's key, for the name after /b. Placed beside
-// the installer, where the program search finds it before the system's.
-// With the file "printui.fail" beside it, it creates nothing and ends with
-// exit code 1 (a failed installation). Put in the place of the system's
-// RUNDLL32, it also does what /dl does: the printer's key goes, with the
-// name after /n.
+// Stand-in for PrintUIEntry /if, which Wine does not implement, and /dl.
+#include "tests/e2e/printui_standin.h"
+
 #include <windows.h>
 
-#include <string>
+namespace {
 
-int main() {
-  char self[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string folder(self);
-  folder.erase(folder.find_last_of('\\') + 1);
-  if (GetFileAttributesA((folder + "printui.fail").c_str()) != INVALID_FILE_ATTRIBUTES) return 1;
+constexpr char kPrinters[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\";
 
-  const std::string line = GetCommandLineA();
-  const std::size_t n = line.find("/n \"");
-  if (line.find("PrintUIEntry /dl ") != std::string::npos && n != std::string::npos) {
-    const std::size_t end = line.find('"', n + 4);
-    if (end == std::string::npos) return 2;
-    const std::string key = "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\" + line.substr(n + 4, end - n - 4);
-    return RegDeleteTreeA(HKEY_LOCAL_MACHINE, key.c_str()) == ERROR_SUCCESS ? 0 : 3;
+// The text in double quotes after a switch ("/b \""), or "" when missing.
+std::string Quoted(const std::string& arguments, const std::string& option) {
+  const std::size_t at = arguments.find(option + " \"");
+  if (at == std::string::npos) return {};
+  const std::size_t start = at + option.size() + 2;
+  const std::size_t end = arguments.find('"', start);
+  return end == std::string::npos ? std::string() : arguments.substr(start, end - start);
+}
+
+}  // namespace
+
+int PrintUIStandIn(const std::string& failFolder, const std::string& arguments) {
+  if (GetFileAttributesA((failFolder + "printui.fail").c_str()) != INVALID_FILE_ATTRIBUTES) return 1;
+  if (arguments.rfind("/dl ", 0) == 0) {
+    const std::string name = Quoted(arguments, "/n");
+    if (name.empty()) return 2;
+    return RegDeleteTreeA(HKEY_LOCAL_MACHINE, (kPrinters + name).c_str()) == ERROR_SUCCESS ? 0 : 3;
   }
-  const std::size_t b = line.find("/b \"");
-  if (line.find("PrintUIEntry /if ") == std::string::npos || b == std::string::npos) return 2;
-  const std::size_t end = line.find('"', b + 4);
-  if (end == std::string::npos) return 2;
-  const std::string name = line.substr(b + 4, end - b - 4);
+  const std::string name = Quoted(arguments, "/b");
+  if (arguments.rfind("/if ", 0) != 0 || name.empty()) return 2;
   HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE,
-                      ("SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\" + name).c_str(), 0,
-                      nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kPrinters + name).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                      &key, nullptr) != ERROR_SUCCESS) {
     return 3;
+  }
   const LONG rc = RegSetValueExA(key, "Name", 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()),
                                  static_cast<DWORD>(name.size() + 1));
   RegCloseKey(key);

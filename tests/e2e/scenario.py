@@ -16,8 +16,13 @@ traces, the buttons and icons of real message boxes, and Entfernen.cmd (the
 outcome "removal"); that a quiet run creates no window at all (the UI
 driver watches for one until the installer has ended); and a window
 station no user sees (tests/e2e/winsta_starter). PrintUIEntry /if, which
-Wine does not implement, is answered by a stand-in RUNDLL32.exe beside the
-installer that registers the printer (its "Name" value) as the spooler does.
+Wine does not implement, is answered where Windows would look for it: a
+stand-in printui.dll in the prefix's 32-bit system folder (SysWOW64),
+loaded by the system's RUNDLL32 through WINEDLLOVERRIDES=printui=n, which
+registers the printer (its "Name" value) as the spooler does. The traps a
+standard user can set (a RUNDLL32.exe beside the installer, a cacls.bat
+where it is started, a package folder others may write, a log that is a
+hard link) are staged as the rows say.
 """
 import json, os, re, shutil, subprocess, sys, tempfile
 
@@ -32,9 +37,14 @@ REMOVAL_SCRIPT = os.path.join(BUILD, "tests", "package", "package", "Entfernen.c
 INSTALLER = os.path.join(BUILD, "DravelinInstall.exe")
 if not os.path.exists(INSTALLER):
     INSTALLER = os.path.join(BUILD, "installer", "DravelinInstall.exe")
+# PrintUIEntry's stand-in, for the 32-bit rundll32 of the release.
+PRINTUI_DLL = os.path.join(BUILD, "..", "win32", "tests", "e2e", "printui.dll")
+# What a user plants where a search would find it.
+PLANTED = os.path.join(E2E, "planted_standin.exe")
 if sys.argv[3:4] == ["--installer"]:
     INSTALLER = os.path.abspath(sys.argv[4])
     REDMON_SETUP = os.path.join(os.path.dirname(INSTALLER), "..", "tests", "e2e", "redmon_setup_standin.exe")
+    PRINTUI_DLL = os.path.join(os.path.dirname(INSTALLER), "..", "tests", "e2e", "printui.dll")
 
 def pe_machine(path):
     """The machine field of a PE image's file header (0x14c: i386)."""
@@ -121,7 +131,8 @@ def scenarios():
             row = rows[line[1:-1]] = dict(runs="both", args="", ghostscript="default", monitor="setup",
                                           printer="no", registry=[], blocked="", locale="C.UTF-8",
                                           step=[], box=[], opens="", quiet="no", station="visible",
-                                          printui="works", log="", end=None, setup=None, outcome=None)
+                                          printui="works", log="", output="", package="", plant="no",
+                                          folder="", end=None, setup=None, outcome=None)
             continue
         key, value = (x.strip() for x in line.split("=", 1))
         if isinstance(row[key], list):
@@ -133,6 +144,10 @@ def scenarios():
 MESSAGES = messages()
 # The command line that installs the printer, {program} for the program folder.
 PRINTER_COMMAND = next(filter(None, data_lines("printer_command.txt")))
+# What a log file that is there already holds: the record an earlier run left.
+EARLIER = b"\xef\xbb\xbf" + next(filter(None, data_lines("earlier_log.txt"))).encode("utf-8") + b"\r\n"
+# Where the row with plant = yes starts the installer: a folder a user made.
+START_FOLDER = "Arbeit"
 # exit_codes.tsv: name, code and further fields; only the first two are read.
 EXIT_CODES = dict((f[0], int(f[1])) for f in (l.split("\t") for l in filter(None, data_lines("exit_codes.tsv"))))
 
@@ -329,7 +344,8 @@ slow = int(slow)
 # process of the session holds it (the server, the UI driver), and the UI
 # driver of a quiet run only ends once the installer has.
 out_file = open(result + ".out", "w+b")
-inst = subprocess.Popen([wine, *json.loads(command)], stdout=out_file, stderr=subprocess.STDOUT)
+inst = subprocess.Popen([wine, *json.loads(command)], stdout=out_file, stderr=subprocess.STDOUT,
+                        cwd=os.environ.get("DRAVELIN_START_FOLDER") or None)
 drv = subprocess.Popen([wine, driver, "Z:" + log.replace("/", "\\"), *steps],
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL) if steps else None
 timed_out = False
@@ -358,7 +374,11 @@ def run_installer(prefix, progdir_unix, s, log):
     any window in a quiet run; answers its exit code, the driver's and
     Wine's output."""
     result, done = log + ".result.json", log + ".done"
-    env = dict(os.environ, WINERUN_KEEP=prefix, WINERUN_LOCALE=s["locale"], WINEDEBUG="fixme+cacls,trace+process")
+    # The system's RUNDLL32 loads the stand-in printui.dll in SysWOW64.
+    env = dict(os.environ, WINERUN_KEEP=prefix, WINERUN_LOCALE=s["locale"], WINEDEBUG="trace+process",
+               WINEDLLOVERRIDES="mscoree,mshtml=;printui=n")
+    if s["plant"] == "yes":
+        env["DRAVELIN_START_FOLDER"] = os.path.join(prefix, "drive_c", START_FOLDER)
     steps = s["step"] + (["watch:Z:" + done.replace("/", "\\")] if s["quiet"] == "yes" else [])
     waits = ["wait:%d" % (30 * SLOW)] if steps and SLOW > 1 else []
     command = [os.path.join(progdir_unix, "DravelinInstall.exe")]
@@ -374,9 +394,11 @@ def run_installer(prefix, progdir_unix, s, log):
     return r["rc"], r["drv_rc"], r["out"]
 
 def started(out):
-    """The command lines of the programs started, from Wine's process trace."""
-    lines = re.findall(r'CreateProcessInternalW app \(null\) cmdline L"((?:[^"\\]|\\.)*)"', out)
-    return [re.sub(r"\\(.)", r"\1", l) for l in lines]
+    """The programs started, from Wine's process trace: [(application name
+    or None, command line)]."""
+    unescape = lambda t: re.sub(r"\\(.)", r"\1", t)
+    found = re.findall(r'CreateProcessInternalW app (?:\(null\)|L"((?:[^"\\]|\\.)*)") cmdline L"((?:[^"\\]|\\.)*)"', out)
+    return [(unescape(app) if app else None, unescape(line)) for app, line in found]
 
 def boxes(log):
     """The message boxes the driver saw: [(caption, text, [button ids])]"""
@@ -407,9 +429,29 @@ def prepare(s, prefix, drive_c, progdir):
     shutil.copy(INSTALLER, os.path.join(progdir, "DravelinInstall.exe"))
     shutil.copy(REDMON_SETUP, os.path.join(redmon, "setup.exe"))
     shutil.copy(REDMON_SETUP64, os.path.join(redmon, "setup64.exe"))
-    shutil.copy(os.path.join(E2E, "printui_standin.exe"), os.path.join(progdir, "RUNDLL32.exe"))
+    # Only the owner may write, unless the row lets everyone.
+    os.chmod(progdir, 0o777 if s["package"] == "writable" else 0o755)
+    os.chmod(redmon, 0o755)
+    # PrintUIEntry where the system's 32-bit RUNDLL32 finds it: Wine's own
+    # printui.dll replaced by a new file (never written into).
+    syswow64 = os.path.join(drive_c, "windows", "syswow64")
+    os.unlink(os.path.join(syswow64, "printui.dll"))
+    shutil.copy(PRINTUI_DLL, os.path.join(syswow64, "printui.dll"))
     if s["printui"] == "fails":
-        open(os.path.join(progdir, "printui.fail"), "w").close()
+        open(os.path.join(syswow64, "printui.fail"), "w").close()
+    if s["plant"] == "yes":
+        shutil.copy(PLANTED, os.path.join(progdir, "RUNDLL32.exe"))
+        os.makedirs(os.path.join(drive_c, START_FOLDER))
+        with open(os.path.join(drive_c, START_FOLDER, "cacls.bat"), "w", newline="") as f:
+            f.write('@echo ran> "%~f0.ran"\r\n')
+    if s["log"] in ("all", "linked"):
+        log = log_file(s, drive_c)
+        os.makedirs(os.path.dirname(log), exist_ok=True)
+        # linked: the log's name is a second name (a hard link) of a file
+        # the user picked.
+        open(log + ".fremd" if s["log"] == "linked" else log, "wb").write(EARLIER)
+        if s["log"] == "linked":
+            os.link(log + ".fremd", log)
     gs = ghostscript(s)
     if gs:
         gs_unix = os.path.join(drive_c, *gs[3:].split("\\"))
@@ -430,10 +472,12 @@ def ghostscript(s):
     """The Ghostscript path of scenario s, or None."""
     return {"default": GS_DEFAULT, "none": None}.get(s["ghostscript"], s["ghostscript"])
 
-def box_matches(name, text):
+def box_matches(name, text, s):
     """Whether a message box's text is the message name; {file} stands for
-    the blocked print script, {error} for any one line of the system's."""
-    parts = MESSAGES[name].replace("{file}", PROGDIR_WIN + "Merovast.cmd").split("{error}")
+    the blocked print script, {folder} for the row's folder, {error} for any
+    one line of the system's."""
+    parts = (MESSAGES[name].replace("{file}", PROGDIR_WIN + "Merovast.cmd")
+             .replace("{folder}", s["folder"].replace("{program}", PROGDIR_WIN)).split("{error}"))
     return re.fullmatch("[^\n]+".join(re.escape(p) for p in parts), text) is not None
 
 def verify(s, run, before, after, prefix, drive_c, progdir):
@@ -443,7 +487,7 @@ def verify(s, run, before, after, prefix, drive_c, progdir):
     check("exit code %d (%s)" % (EXIT_CODES[s["end"]], s["end"]), rc == EXIT_CODES[s["end"]], str(rc))
     check("every caption is the installation title", all(b[0] == MESSAGES["title"] for b in seen), str(seen))
     expected = [b.split() for b in s["box"]]
-    check("the message boxes", len(seen) == len(expected) and all(box_matches(e[0], b[1]) for e, b in zip(expected, seen)),
+    check("the message boxes", len(seen) == len(expected) and all(box_matches(e[0], b[1], s) for e, b in zip(expected, seen)),
           str(seen))
     for (name, buttons, _), box in zip(expected, seen):
         check("the buttons of '%s'" % name, sorted(box[2]) == BUTTON_IDS[buttons], str(box[2]))
@@ -481,34 +525,52 @@ def verify(s, run, before, after, prefix, drive_c, progdir):
         got = open(script, "rb").read() if os.path.exists(script) else b""
         check("print script bytes", got == expected_script(ghostscript(s), PROGDIR_WIN), repr(got))
         printer_command = PRINTER_COMMAND.replace("{program}", PROGDIR_WIN) + (" /q" if s["quiet"] == "yes" else "")
-        check("printer installed through PrintUIEntry", printer_command in started(out), "\n".join(started(out)))
+        rundll32 = [app for app, line in started(out) if line == printer_command]
+        check("printer installed through PrintUIEntry, by the system's RUNDLL32",
+              len(rundll32) == 1 and (rundll32[0] or "").lower() == "c:\\windows\\system32\\rundll32.exe",
+              "\n".join(map(str, started(out))))
         name = after_reg.get(PRINTER, {}).get("name")
         if s["end"] == "printer_not_created":
             check("no printer: no \"Name\" value", name is None, str(name))
         else:
             check("the printer's \"Name\" value", name == (1, b"DUR-Orarudi\0"), str(name))
-        cacls = [l for l in out.splitlines() if "cacls" in l.lower() and ":process:" not in l]
-        check("cacls ran for Jeder and Everyone", any("Jeder:F" in l for l in cacls) and any("Everyone:F" in l for l in cacls),
-              "\n".join(cacls[:6]))
+        # Wine keeps a folder's access list as its Unix mode: everyone's full
+        # access reads as write permission for others.
+        check("the output folder gives everyone full access", os.path.isdir(pdf) and os.stat(pdf).st_mode & 0o002,
+              oct(os.stat(pdf).st_mode) if os.path.isdir(pdf) else "missing")
     if s["outcome"] != "unchanged":
-        check("output folder created, access script gone",
-              os.path.isdir(pdf) and not os.path.exists(os.path.join(pdf, "PDFCacls.cmd")))
+        check("output folder created, no script in it", os.path.isdir(pdf) and os.listdir(pdf) == [])
+    if s["setup"] == "ran":
+        setup = [app for app, line in started(out) if line == '"' + PROGDIR_WIN + 'printer\\setup.exe" -silent']
+        check("RedMon's set-up started by its full path", setup == [PROGDIR_WIN + "printer\\setup.exe"], str(setup))
+    for mark in (os.path.join(progdir, "RUNDLL32.exe.ran"), os.path.join(drive_c, START_FOLDER, "cacls.bat.ran")):
+        check("nothing planted ran: no " + os.path.basename(mark), not os.path.exists(mark))
     if s["outcome"] == "removal":
         check_removal(prefix, drive_c, progdir)
     if s["log"]:
         check_log(s, out, before_reg, after_reg, drive_c)
 
-def check_log(s, out, before_reg, after_reg, drive_c):
-    """The /log file: none created where its folder is missing; otherwise
-    UTF-8 with a byte-order mark, CR LF, a time stamp on every line, every
-    registry value the run wrote and every command it started."""
+def log_file(s, drive_c):
+    """The Unix path of the row's /log file."""
     args = arguments(s)
     path = args[[a.lower() for a in args].index("/log") + 1]
-    unix = os.path.join(drive_c, *path[3:].split("\\"))
+    return os.path.join(drive_c, *path[3:].split("\\"))
+
+def check_log(s, out, before_reg, after_reg, drive_c):
+    """The /log file: none created where its folder is missing; a hard link
+    left as it was; otherwise the earlier record first, then UTF-8 with CR
+    LF, a time stamp on every line, every registry value the run wrote and
+    every command it started."""
+    unix = log_file(s, drive_c)
     if s["log"] == "none":
         check("no log and no folder created", not os.path.exists(os.path.dirname(unix)))
         return
     raw = open(unix, "rb").read() if os.path.exists(unix) else b""
+    if s["log"] == "linked":
+        check("log: a hard link is left as it was, and so is the file it names",
+              raw == EARLIER and open(unix + ".fremd", "rb").read() == EARLIER, repr(raw[:200]))
+        return
+    check("log: the earlier record stays first", raw.startswith(EARLIER), repr(raw[:120]))
     check("log: byte-order mark, CR LF", raw.startswith(b"\xef\xbb\xbf") and raw.endswith(b"\r\n")
           and b"\n" not in raw.replace(b"\r\n", b""), repr(raw[:80]))
     lines = raw[3:].decode("utf-8", "replace").split("\r\n")[:-1]
@@ -525,8 +587,8 @@ def check_log(s, out, before_reg, after_reg, drive_c):
     check("log: every registry write, with result 0", logged == written and len(written) == 15,
           str(logged) + " / " + str(written))
     commands = [l[len("Starte: "):] for l in text if l.startswith("Starte: ")]
-    own = [c for c in started(out) if c in commands]
-    check("log: every command the installer started", commands == own and len(commands) == 3, str(commands))
+    own = [c for _, c in started(out) if c in commands]
+    check("log: every command the installer started", commands == own and len(commands) == 2, str(commands))
     check("log: every command's exit code and duration",
           all(any(re.match(r"Beendet mit Exitcode \d+ nach \d+ ms: " + re.escape(c) + "$", l) for l in text)
               for c in commands))

@@ -22,16 +22,16 @@ using host_test::kMbIconError;
 
 constexpr platform::Dword kQuestion = host_test::kMbYesNoCancel | host_test::kMbIconQuestion;
 
-// ------------------------------------------------ script file failures
+// ------------------------------------------------ file failures
 
-TEST_F(InstallerRun, AccessScriptFailureIsReportedAndKeepsThePort) {
+TEST_F(InstallerRun, OutputFolderFailureIsReportedAndKeepsThePort) {
   sim::AddFolder("c:\\Daten");
   sim::DenyCreateIn("c:\\Daten");  // the output folder can't be created
   EXPECT_EQ(Run(), ExitCode("failure"));
   ASSERT_EQ(sim::MessageBoxes().size(), 1u);
-  std::string text = Message("write_failure");
-  text.replace(text.find("{file}"), 6, "c:\\Daten\\PDF\\PDFCacls.cmd");
-  text.replace(text.find("{error}"), 7, "The system cannot find the path specified.");
+  std::string text = Message("folder_failure");
+  text.replace(text.find("{folder}"), 8, "c:\\Daten\\PDF");
+  text.replace(text.find("{error}"), 7, platform::FormatMessageA(platform::kErrorAccessDenied));
   EXPECT_BOX(0, text, host_test::kMbOk | kMbIconError, platform::kPointerHourglass);
   EXPECT_WRITES(PortWrites(kRedirected, "C:\\Setup Files\\"));
   EXPECT_EQ(sim::Processes().size(), 1u);  // the RedMon set-up only
@@ -173,9 +173,9 @@ TEST_F(InstallerRun, SetupCommandIsQuotedBelowARootFolder) {
   sim::AddDrive("D:");
   SetProgramFolder("D:\\");
   ASSERT_EQ(Run(), ExitCode("completed"));
-  ASSERT_EQ(sim::Processes().size(), 3u);
+  ASSERT_EQ(sim::Processes().size(), 2u);
   EXPECT_EQ(sim::Processes()[0].commandLine, "\"D:\\printer\\setup.exe\" -silent");
-  EXPECT_EQ(sim::Processes()[2].commandLine, test_data::PrinterCommand("D:\\"));
+  EXPECT_EQ(sim::Processes()[1].commandLine, test_data::PrinterCommand("D:\\"));
   EXPECT_EQ(sim::FileContent("D:\\Merovast.cmd").value_or(""), PrintScript(kGhostscript, "D:\\"));
 }
 

@@ -96,6 +96,35 @@ TEST_F(RunAndWaitTest, RunningChildIsWaitedForWithoutPolling) {
   }
 }
 
+// With options: the program by its application name, in the folder given;
+// a child past its time limit is ended and named so; one within it ends as
+// ever.
+TEST_F(RunAndWaitTest, OptionsNameTheProgramItsFolderAndItsLimit) {
+  sim::AddFolder("C:\\Work");
+  sim::AddFile("C:\\Tools\\hangs.exe");
+  sim::AddProgram("C:\\Tools\\hangs.exe", [](const std::string&) { return platform::Dword{0}; }, sim::kNeverEnds);
+  StdTask::RunOptions options;
+  options.applicationName = u"C:\\Tools\\hangs.exe";
+  options.currentDirectory = u"C:\\Work";
+  options.timeLimit = 5000;
+  platform::Dword code = 0;
+  EXPECT_EQ(StdTask::RunAndWait(u"anything -x", false, options, &code), StdTask::RunResult::kTimedOut);
+  EXPECT_EQ(code, StdTask::kTimedOutExitCode);
+  ASSERT_EQ(sim::Processes().size(), 1u);
+  EXPECT_EQ(sim::Processes()[0].applicationName, "C:\\Tools\\hangs.exe");
+  EXPECT_EQ(sim::Processes()[0].commandLine, "anything -x");
+  EXPECT_EQ(sim::Processes()[0].currentDirectory, "C:\\Work");
+  EXPECT_EQ(sim::Processes()[0].blockingWait, 5000u);
+  EXPECT_TRUE(sim::Processes()[0].terminated);
+
+  sim::AddProgram("C:\\Tools\\hangs.exe", [](const std::string&) { return platform::Dword{4}; }, 3);
+  EXPECT_EQ(StdTask::RunAndWait(u"anything", false, options, &code), StdTask::RunResult::kEnded);
+  EXPECT_EQ(code, 4u);
+  EXPECT_FALSE(sim::Processes()[1].terminated);
+  options.applicationName = u"C:\\Tools\\missing.exe";
+  EXPECT_EQ(StdTask::RunAndWait(u"anything", false, options), StdTask::RunResult::kNotStarted);
+}
+
 TEST_F(RunAndWaitTest, DispatchesQueuedMessagesWhileTheChildRuns) {
   const platform::Hwnd window = platform::CreateCountingWindow();
   ASSERT_NE(window, 0);

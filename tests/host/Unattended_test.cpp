@@ -177,16 +177,17 @@ TEST_F(UnattendedRun, LogHoldsEveryWriteAndCommand) {
     return platform::Dword{3010};
   });
   sim::DenyWrites(platform::kHkeyLocalMachine, kPrinterKey + "\\PrinterDriverData");
+  sim::SetRedirectionTrustAnswer(0);
   ASSERT_EQ(Run(), ExitCode("completed"));
 
   const std::vector<std::string> lines = LogLines("C:\\Logs\\Dravelin f\xfcr PDF.log");
-  ASSERT_GE(lines.size(), 8u);
-  EXPECT_THAT(std::vector<std::string>(lines.begin(), lines.begin() + 6),
+  ASSERT_GE(lines.size(), 10u);
+  EXPECT_THAT(std::vector<std::string>(lines.begin(), lines.begin() + 8),
               ElementsAre(std::string("DravelinInstall ") + DRAVELIN_VERSION_TEXT,
                           "Befehlszeile: " + kCommand + " /log \"C:\\Logs\\Dravelin f\xc3\xbcr PDF.log\"",
                           "Windows 5.1 (Build 2600) Service Pack 3, 64-Bit",
-                          "Codepages: ANSI 1252, OEM 850", "Ohne Administratorrechte",
-                          "Mit Meldungen und Fragen"));
+                          "Codepages: ANSI 1252, OEM 850", "Ohne Administratorrechte", "Konto: S-1-5-18",
+                          "Schutz vor Umleitungen (RedirectionTrust): an", "Mit Meldungen und Fragen"));
   std::vector<std::string> writes, commands;
   for (const std::string& line : lines) {
     if (line.rfind("Registrierung: ", 0) == 0) writes.push_back(line);
@@ -202,7 +203,6 @@ TEST_F(UnattendedRun, LogHoldsEveryWriteAndCommand) {
                             "Access is denied.");
   EXPECT_THAT(commands,
               ElementsAre("Beendet mit Exitcode 3010 nach 1500 ms: \"C:\\Setup Files\\printer\\setup.exe\" -silent",
-                          "Beendet mit Exitcode 0 nach 0 ms: c:\\Daten\\PDF\\PDFCacls.cmd",
                           "Beendet mit Exitcode 0 nach 0 ms: " + test_data::PrinterCommand(programFolder)));
   EXPECT_THAT(lines, ::testing::Contains("Ghostscript im Standardordner gefunden: " + kGhostscript));
   EXPECT_THAT(lines, ::testing::Contains("Anschlussmonitor: HKLM\\" + kRedirected));

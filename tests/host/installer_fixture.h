@@ -1,7 +1,7 @@
 // A simulated machine for scenario runs of the installer: program files with
 // Ghostscript below "gs", the installer in "C:\Setup Files", and scripted
-// programs for the access script ("cmd"), RedMon's set-up program and
-// RUNDLL32 (which registers the printer, as PrintUIEntry's spooler does).
+// programs for RedMon's set-up program and RUNDLL32 (which registers the
+// printer, as PrintUIEntry's spooler does).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -30,6 +30,8 @@ inline const std::string kGerman = kMonitors + "\\Umgeleiteter Anschlu\xdf";
 inline const std::string kPrinterKey =
     "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\DUR-Orarudi";
 inline const std::string kHklm = "HKEY_LOCAL_MACHINE\\";
+// A standard user of the machine, who owns what they created.
+inline const std::string kStandardUser = "S-1-5-21-1004336348-1177238915-682003330-1001";
 
 inline std::string Sz(const std::string& text) { return text + '\0'; }
 
@@ -106,32 +108,39 @@ class InstallerRun : public host_test::SimTest {
     sim::SetEnv("ProgramFiles", kProgramFiles);
     SetProgramFolder("C:\\Setup Files\\");
     sim::AddFile(kGhostscript, "gs");
-    sim::AddProgram("cmd", [this](const std::string& commandLine) {
-      accessScript = sim::FileContent(commandLine).value_or("<missing>");
-      return platform::Dword{0};
-    });
-    // PrintUIEntry: the spooler registers the printer under its name.
-    sim::AddProgram("RUNDLL32", [this](const std::string&) {
-      if (printerSetupFails) return platform::Dword{1};
-      sim::SetValue(platform::kHkeyLocalMachine, kPrinterKey, "Name", platform::kRegSz,
-                    std::string("DUR-Orarudi\0", 12));
-      return platform::Dword{0};
-    });
+    // PrintUIEntry: the spooler registers the printer under its name. Still
+    // running at the first look, so that the run's wait on it shows.
+    sim::AddProgram(
+        "RUNDLL32",
+        [this](const std::string&) {
+          if (printerSetupFails) return platform::Dword{1};
+          sim::SetValue(platform::kHkeyLocalMachine, kPrinterKey, "Name", platform::kRegSz,
+                        std::string("DUR-Orarudi\0", 12));
+          return platform::Dword{0};
+        },
+        1);
   }
 
   // Moves the installer (and its RedMon set-up program) to another folder.
+  // The set-up registers the monitor (setupRegisters), or never ends by
+  // itself (setupHangs); with setupRaces it makes c:\Daten\PDF a link to the
+  // system folder while it runs.
   void SetProgramFolder(const std::string& folder) {
     programFolder = folder;
     sim::SetModulePath(folder + "DravelinInstall.exe");
     const std::string setup = folder + "printer\\setup.exe";
     sim::AddFile(setup);
-    sim::AddProgram(setup, [this](const std::string&) {
-      if (setupRegisters) {
-        sim::SetValue(platform::kHkeyLocalMachine, kRedirected, "Driver", platform::kRegSz,
-                      std::string("redmon35.dll\0", 13));
-      }
-      return platform::Dword{0};
-    });
+    sim::AddProgram(
+        setup,
+        [this](const std::string&) {
+          if (setupRaces) sim::AddLink("c:\\Daten\\PDF", sim::kSystemFolder);
+          if (setupRegisters) {
+            sim::SetValue(platform::kHkeyLocalMachine, kRedirected, "Driver", platform::kRegSz,
+                          std::string("redmon35.dll\0", 13));
+          }
+          return platform::Dword{0};
+        },
+        setupHangs ? sim::kNeverEnds : 1);
   }
 
   int Run() { return Module1::RunInstaller(); }
@@ -143,8 +152,9 @@ class InstallerRun : public host_test::SimTest {
   }
 
   std::string programFolder;
-  std::string accessScript;  // as the "cmd" program found it
   bool setupRegisters = true;
+  bool setupHangs = false;
+  bool setupRaces = false;
   bool printerSetupFails = false;  // PrintUIEntry creates no printer
 };
 

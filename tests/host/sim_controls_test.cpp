@@ -1,6 +1,6 @@
 // The simulation's own controls, which the tests of the library and the
 // installer rely on: scripted programs and their polls, scripted dialog and
-// message-box answers, and the log of registry writes.
+// message-box answers, links, and the log of registry writes.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -134,6 +134,39 @@ TEST_F(SimControls, MessageBoxAnswersInOrder) {
   ASSERT_EQ(sim::MessageBoxes().size(), 2u);
   EXPECT_EQ(sim::MessageBoxes()[1].text, "b");
   EXPECT_EQ(sim::MessageBoxes()[1].style, kMbOk | kMbIconExclamation);
+}
+
+// A link leads to its target, unless the link itself is opened; a handle
+// reports what it refers to. (The contract cases can't make links: Wine
+// follows its own.)
+TEST_F(SimControls, LinksLeadToTheirTargetUnlessOpenedThemselves) {
+  sim::AddFolder("C:\\Target");
+  sim::AddLink("C:\\Daten\\PDF", "C:\\Target");
+  EXPECT_EQ(sim::AttributesOf("C:\\Daten\\PDF").value_or(0),
+            platform::kFileAttributeDirectory | platform::kFileAttributeReparsePoint);
+  platform::UniqueHandle file(platform::CreateFileA("C:\\Daten\\PDF\\a.txt", platform::kGenericWrite, 0,
+                                                    platform::kCreateAlways));
+  EXPECT_TRUE(file.IsValid());
+  EXPECT_TRUE(sim::FileExistsAt("C:\\Target\\a.txt")) << "written through the link";
+  for (const bool itself : {true, false}) {
+    platform::FileInformation info;
+    const Dword flags = platform::kFileFlagBackupSemantics | (itself ? platform::kFileFlagOpenReparsePoint : 0);
+    file.Reset(platform::CreateFileA("C:\\Daten\\PDF", platform::kFileReadAttributes, 0, platform::kOpenExisting, flags));
+    ASSERT_TRUE(platform::GetFileInformationByHandle(file.Get(), &info));
+    EXPECT_EQ(info.attributes & platform::kFileAttributeReparsePoint, itself ? platform::kFileAttributeReparsePoint : 0u);
+  }
+  file.Reset(platform::CreateFileA("C:\\Daten", platform::kFileReadAttributes, 0, platform::kOpenExisting,
+                                   platform::kFileFlagBackupSemantics));
+  platform::Handle opened = 0;
+  bool created = true;
+  ASSERT_EQ(platform::NtCreateFile(file.Get(), "PDF", platform::kFileReadAttributes, 0, platform::kFileOpen,
+                                   platform::kFileOpenReparsePointOption, &opened, &created),
+            0u);
+  platform::UniqueHandle link(opened);
+  platform::FileInformation info;
+  ASSERT_TRUE(platform::GetFileInformationByHandle(link.Get(), &info));
+  EXPECT_NE(info.attributes & platform::kFileAttributeReparsePoint, 0u);
+  EXPECT_FALSE(created);
 }
 
 // Every value written through RegSetValueExA is logged with its full key

@@ -157,20 +157,21 @@ class Machine:
         return open(path, encoding="utf-8-sig", errors="replace", newline="").read().split("\r\n") if os.path.exists(path) else []
 
 
-def place_standins(machine, win64):
+def place_standins(machine, win64, win32):
     """What Wine lacks, in its place: Ghostscript's console program in its
     default folder, and PrintUIEntry /if and /dl, which Wine does not
-    implement: the system's RUNDLL32 in both system folders is replaced by
-    the stand-in, which registers and removes the printer as the spooler
-    would, wherever the installer or Entfernen.cmd start it from (the
-    environment makes Wine load the replaced file)."""
+    implement: a printui.dll in each system folder, which the system's
+    RUNDLL32 of the same bitness loads (WINEDLLOVERRIDES=printui=n, set by
+    main() for the whole run) and which registers and removes the printer as
+    the spooler would. The installer and the MSI's actions run in the 32-bit
+    half (SysWOW64); the zip route's removal runs 64-bit cmd (System32)."""
     gs = os.path.join(machine.program_files, "gs", "gs10.00", "bin")
     os.makedirs(gs, exist_ok=True)
     shutil.copy(os.path.join(win64, "tests", "package", "gswin32c_standin.exe"), os.path.join(gs, "gswin32c.exe"))
-    for system in ("system32", "syswow64"):
-        path = os.path.join(machine.drive_c, "windows", system, "rundll32.exe")
-        os.unlink(path)
-        shutil.copy(os.path.join(win64, "tests", "e2e", "printui_standin.exe"), path)
+    for build, system in ((win32, "syswow64"), (win64, "system32")):
+        path = os.path.join(machine.drive_c, "windows", system, "printui.dll")
+        os.unlink(path)  # a new file in its place, never written into
+        shutil.copy(os.path.join(build, "tests", "e2e", "printui.dll"), path)
 
 
 def build_msi(wxs, out, version, package, icon, redmon):
@@ -199,7 +200,7 @@ def ends_with(log, end):
 
 def inside(msi, win64, win32, package, version):
     machine = Machine()
-    place_standins(machine, win64)
+    place_standins(machine, win64, win32)
     commands = guide_commands(os.path.join(package, "LIESMICH.txt"))
     installs = [c for c in commands if c.startswith("msiexec /i ")]
     removals = [c for c in commands if c.startswith("msiexec /x ")]
@@ -364,7 +365,7 @@ def main():
         return SKIPPED
     msi, win64, win32, package = (os.path.abspath(a) for a in sys.argv[1:5])
     version = sys.argv[5]
-    env = dict(os.environ, WINERUN_BITS="32", WINEDLLOVERRIDES="mscoree,mshtml=;rundll32.exe=n")
+    env = dict(os.environ, WINERUN_BITS="32", WINEDLLOVERRIDES="mscoree,mshtml=;printui=n")
     r = subprocess.run([WINERUN, "--host", sys.executable, os.path.abspath(__file__), "--inside", msi, win64, win32,
                         package, version], env=env, timeout=900)
     return r.returncode

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# print_path.sh CASE INSTALLER GS_STANDIN DRAVELIN_STANDIN PORT_STANDIN PKGDIR JOB PRINTUI_STANDIN
+# print_path.sh CASE INSTALLER GS_STANDIN DRAVELIN_STANDIN PORT_STANDIN PKGDIR JOB PRINTUI_DLL
 # A print job's whole way under wine64, after an installation:
 #   the port's "Command" (read from the registry) run as cmd /c "..." with the
 #   job on standard input -> Merovast.cmd -> gswin32c.exe @printer\Merovast.rsp
@@ -11,10 +11,11 @@
 #       nofix    as umlauts, but printer\Merovast.rsp holds only the device
 #                options: current Ghostscript fails on .setpdfwrite
 # INSTALLER: the Win64 DravelinInstall.exe, which writes the port values and
-# the print script. PRINTUI_STANDIN answers its PrintUIEntry /if, which Wine
-# does not implement, by registering the printer (RUNDLL32.exe beside it).
+# the print script. PRINTUI_DLL answers its PrintUIEntry /if, which Wine
+# does not implement, by registering the printer: a 64-bit printui.dll in the
+# prefix's System32, which the system's RUNDLL32 loads (printui=n).
 set -uo pipefail
-case_name=$1 installer=$2 gs_standin=$3 dravelin_standin=$4 port_standin=$5 pkg=$6 job=$7 printui_standin=$8
+case_name=$1 installer=$2 gs_standin=$3 dravelin_standin=$4 port_standin=$5 pkg=$6 job=$7 printui_dll=$8
 here=$(cd "$(dirname "$0")" && pwd)
 winerun=$here/../wine/winerun
 export LC_ALL=C.UTF-8
@@ -45,7 +46,7 @@ progdir="$drive_c/Programme/$folder"
 mkdir -p "$progdir/printer"
 cp "$pkg/printer/Merovast.rsp" "$pkg/printer/Merovast.inf" "$pkg/printer/MEROVAST.PPD" "$progdir/printer/"
 cp "$dravelin_standin" "$progdir/Dravelin.exe"
-cp "$printui_standin" "$progdir/RUNDLL32.exe"
+rm -f "$drive_c/windows/system32/printui.dll" && cp "$printui_dll" "$drive_c/windows/system32/printui.dll"
 if [ "$case_name" = nofix ]; then
   printf -- '-dSAFER\r\n-dNOPAUSE\r\n-dBATCH\r\n-sDEVICE=pdfwrite\r\n' >"$progdir/printer/Merovast.rsp"
 fi
@@ -55,7 +56,8 @@ if [ ! -f "$installer" ]; then
 fi
 echo "installing with $installer"
 cp "$installer" "$progdir/DravelinInstall.exe"
-wine_run "$progdir/DravelinInstall.exe"
+chmod 755 "$progdir" "$progdir/printer"
+WINEDLLOVERRIDES="mscoree,mshtml=;printui=n" wine_run "$progdir/DravelinInstall.exe"
 rc=$?
 check "installer exits 0 (got $rc)" test "$rc" -eq 0
 script=$(find "$progdir" -maxdepth 1 -iname Merovast.cmd | head -n1)

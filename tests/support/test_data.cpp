@@ -120,7 +120,32 @@ std::string PrintScript(const std::string& ghostscript, const std::string& progr
   return ScriptBytes(lines);
 }
 
-std::string AccessScript() { return ScriptBytes(Lines("access_script.txt")); }
+Access OutputFolderAccess() {
+  const std::vector<std::string> lines = Lines("output_access.txt");
+  if (lines.size() != 1) throw std::runtime_error("test data: output_access.txt needs one line");
+  std::stringstream fields(lines[0]);
+  Access access;
+  fields >> access.sid >> std::hex >> access.mask >> access.flags;
+  if (!fields) throw std::runtime_error("test data: output_access.txt needs SID, mask and flags");
+  return access;
+}
+
+std::string EarlierLog() {
+  const std::vector<std::string> lines = Lines("earlier_log.txt");
+  if (lines.size() != 1) throw std::runtime_error("test data: earlier_log.txt needs one line");
+  // The log is UTF-8; the data file's line comes back in ANSI.
+  std::string utf8;
+  for (const char c : lines[0]) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x80) {
+      utf8 += c;
+    } else {
+      utf8 += static_cast<char>(0xC0 | (b >> 6));
+      utf8 += static_cast<char>(0x80 | (b & 0x3F));
+    }
+  }
+  return utf8 + "\r\n";
+}
 
 std::string PrinterCommand(const std::string& programFolder) {
   const std::vector<std::string> lines = Lines("printer_command.txt");
@@ -160,7 +185,7 @@ const std::map<std::string, std::vector<std::string>> kAllowed = {
     {"runs", {"both", "sim", "wine"}},
     {"args", {}},
     {"ghostscript", {}},
-    {"monitor", {"setup", "setup_fails", "german"}},
+    {"monitor", {"setup", "setup_fails", "setup_hangs", "german"}},
     {"printer", {"yes", "no"}},
     {"registry", {}},
     {"blocked", {"print_script"}},
@@ -172,9 +197,13 @@ const std::map<std::string, std::vector<std::string>> kAllowed = {
     {"setup", {"ran", "none"}},
     {"outcome", {"installed", "unchanged", "failed", "removal"}},
     {"quiet", {"yes", "no"}},
-    {"station", {"visible", "hidden"}},
+    {"station", {"visible", "hidden", "session0", "unknown"}},
     {"printui", {"works", "fails"}},
-    {"log", {"all", "none"}},
+    {"log", {"all", "none", "linked", "planted", "link"}},
+    {"output", {"link", "foreign", "raced"}},
+    {"package", {"writable"}},
+    {"plant", {"yes", "no"}},
+    {"folder", {}},
 };
 
 bool Allowed(const std::vector<std::string>& allowed, const std::string& value) {
@@ -208,13 +237,16 @@ void Set(Scenario& s, const std::string& key, const std::string& value) {
     s.printer = value == "yes";
   } else if (key == "quiet") {
     s.quiet = value == "yes";
+  } else if (key == "plant") {
+    s.plant = value == "yes";
   } else {
     static const std::map<std::string, std::string Scenario::*> kTexts = {
         {"runs", &Scenario::runs},       {"args", &Scenario::args},   {"ghostscript", &Scenario::ghostscript},
         {"monitor", &Scenario::monitor}, {"blocked", &Scenario::blocked}, {"locale", &Scenario::locale},
         {"opens", &Scenario::opens},     {"end", &Scenario::end},     {"setup", &Scenario::setup},
         {"outcome", &Scenario::outcome}, {"station", &Scenario::station}, {"printui", &Scenario::printui},
-        {"log", &Scenario::log}};
+        {"log", &Scenario::log},         {"output", &Scenario::output}, {"package", &Scenario::package},
+        {"folder", &Scenario::folder}};
     s.*(kTexts.at(key)) = value;
   }
 }

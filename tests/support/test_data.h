@@ -17,8 +17,16 @@ std::string Message(const std::string& name);
 // The print script's bytes for a Ghostscript path and a program folder
 // (closed with "\"), given as they must appear in the script.
 std::string PrintScript(const std::string& ghostscript, const std::string& programFolder);
-// The access script's bytes.
-std::string AccessScript();
+// The access entry the output folder receives: SID, mask, ACE flags.
+struct Access {
+  std::string sid;
+  std::uint32_t mask = 0;
+  std::uint32_t flags = 0;
+};
+Access OutputFolderAccess();
+// The record an earlier run left in a log (without the byte-order mark):
+// one line, closed with CR LF.
+std::string EarlierLog();
 // The command line that installs the printer, for a program folder (closed
 // with "\").
 std::string PrinterCommand(const std::string& programFolder);
@@ -66,9 +74,13 @@ struct Scenario {
   std::vector<Box> boxes;
   std::string opens;
   bool quiet = false;               // no window at all, PrintUIEntry with /q
-  std::string station = "visible";  // "hidden": a window station no user sees
+  std::string station = "visible";  // "hidden", "session0", "unknown" (see the file's header)
   std::string printui = "works";    // "fails": exit code 1, no printer
-  std::string log;                  // "all" or "none" (see the file's header)
+  std::string log;                  // "all", "none", "linked", "planted", "link"
+  std::string output;               // "link", "foreign", "raced": c:\Daten as a user left it
+  std::string package;              // "writable": others may write the program folder
+  bool plant = false;               // programs planted where a search finds them
+  std::string folder;               // the folder a box names ({folder})
   std::string end, setup, outcome;
 };
 // Every scenario of scenarios.txt in file order; throws on an unknown key,
