@@ -54,6 +54,11 @@ bool CheckPortMonitor(RunValues& run) {
   }
 
   Note(run, u"Der Anschlussmonitor RedMon fehlt auch nach seiner Installation");
+  // A package without RedMon's files (the MSI built without them) ends
+  // here on a machine without RedMon: the record says what to do.
+  Note(run, u"Abhilfe: RedMon vorher verteilen (aus redmon19.zip still mit \"setup.exe -silent\") "
+            u"oder RedMons Dateien in den Ordner " + run.packageFolder +
+            u" legen, dann die Installation wiederholen (LIESMICH.txt, Abschnitt \"Verteilung\")");
   static_cast<void>(
       Ask(run, u"Die Druckeranschlu\u00DF-Umleitung (Redmon) wurde nicht korrekt installiert.",
           platform::kMbOk | platform::kMbIconExclamation));

@@ -163,18 +163,19 @@ bool CreateProcessA(const std::string& applicationName, const std::string& comma
     // command line each prefix ending at a blank in turn, the whole line last
     // ("C:\Program Files\x.exe a" tries "C:\Program", then
     // "C:\Program Files\x.exe", then the whole line).
-    std::vector<std::string> tokens;
-    if (!commandLine.empty() && commandLine[0] == '"') {
-      tokens.push_back(commandLine.substr(1, commandLine.find('"', 1) - 1));
-    } else {
-      for (std::size_t i = 0; i < commandLine.size(); ++i) {
-        if (commandLine[i] == ' ' || commandLine[i] == '\t') tokens.push_back(commandLine.substr(0, i));
-      }
-      tokens.push_back(commandLine);
-    }
-    for (const std::string& token : tokens) {
+    // Answers whether the search ends with this token.
+    auto tryToken = [&](const std::string& token) {
       if (!token.empty()) found = FindProgram(token, &error);
-      if (found != nullptr || error != kErrorFileNotFound) break;
+      return found != nullptr || error != kErrorFileNotFound;
+    };
+    if (!commandLine.empty() && commandLine[0] == '"') {
+      tryToken(commandLine.substr(1, commandLine.find('"', 1) - 1));
+    } else {
+      bool ended = false;
+      for (std::size_t i = 0; i < commandLine.size() && !ended; ++i) {
+        if (commandLine[i] == ' ' || commandLine[i] == '\t') ended = tryToken(commandLine.substr(0, i));
+      }
+      if (!ended) tryToken(commandLine);
     }
   }
   if (found == nullptr) return Fail(error);

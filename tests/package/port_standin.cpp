@@ -53,7 +53,12 @@ int wmain(int argc, wchar_t** argv) {
     fprintf(stderr, "port_standin: cannot open the job %s (error %lu)\n", Utf8(argv[1]).c_str(), GetLastError());
     return 4;
   }
-  std::wstring cmdline = L"cmd.exe /c \"" + command + L"\"";
+  // The path quoted once more, as CreateProcess does when it hands a batch
+  // file to cmd: by cmd's rule for /c ("cmd /?") a quoted string holding one
+  // of &<>()@^| loses its first and last quote, and the installation folder
+  // below "C:\Program Files (x86)" has parentheses. Whether RedMon starts the
+  // script that way only Windows shows.
+  std::wstring cmdline = L"cmd.exe /c \"\"" + command + L"\"\"";
   printf("port_standin: %s < %s\n", Utf8(cmdline).c_str(), Utf8(argv[1]).c_str());
   fflush(stdout);
   STARTUPINFOW si{};

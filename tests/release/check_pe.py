@@ -17,7 +17,7 @@ check_pe.py EXE [--machine i386|x64] [--imports ALLOWLIST] --version TEXT
   Windows XP reads).
 Prints every finding; the exit code is the number of failed checks.
 """
-import argparse, re, struct, sys
+import argparse, os, re, struct, sys
 import xml.etree.ElementTree as ET
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "shell32.dll", "comdlg32.dll",
@@ -32,6 +32,11 @@ GERMAN = 0x0407
 ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
 ASM_V3 = "{urn:schemas-microsoft-com:asm.v3}"
 WINDOWS_SETTINGS = "{http://schemas.microsoft.com/SMI/2005/WindowsSettings}"
+
+# The version record's other strings, kept once in tests/data.
+VERSION_RECORD = [tuple(l.rstrip("\n").split("\t")) for l in open(
+    os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "version_record.tsv"), encoding="utf-8")
+    if l.strip() and not l.startswith("#")]
 
 failed = 0
 def check(what, ok, found):
@@ -172,8 +177,7 @@ def main():
                 j += 1
             return text[j:text.index("\0", j)]
         check("string table 040704B0 (German, Unicode)", "040704B0" in text or "040704b0" in text, "")
-        for key, want in (("FileVersion", args.version), ("ProductVersion", args.version), ("CompanyName", "TRELM AG"),
-                          ("ProductName", "DravelinInstall"), ("InternalName", "DravelinInstall")):
+        for key, want in [("FileVersion", args.version), ("ProductVersion", args.version)] + VERSION_RECORD:
             check(key, value(key) == want, value(key))
         blob = versions[0][1]
         i = blob.find("Translation".encode("utf-16-le"))
