@@ -20,7 +20,8 @@ std::u16string SwitchName(const std::u16string& argument) {
 bool IsQuietSwitch(const std::u16string& name) { return name == u"quiet" || name == u"q"; }
 
 bool IsKnownSwitch(const std::u16string& name) {
-  return IsQuietSwitch(name) || name == u"log" || name == u"gs" || name == u"?";
+  return IsQuietSwitch(name) || name == u"log" || name == u"gs" || name == u"?" ||
+         name == u"repair" || name == u"remove";
 }
 
 }  // namespace
@@ -85,6 +86,10 @@ Options ParseOptions(const std::vector<std::u16string>& arguments) {
     if (IsQuietSwitch(name)) continue;
     if (name == u"?") {
       options.help = true;
+    } else if (name == u"repair") {
+      options.repair = true;
+    } else if (name == u"remove") {
+      options.remove = true;
     } else if (name == u"log" || name == u"gs") {
       const bool hasValue = i + 1 < arguments.size() && !arguments[i + 1].empty() &&
                             !IsKnownSwitch(SwitchName(arguments[i + 1]));
@@ -101,12 +106,20 @@ Options ParseOptions(const std::vector<std::u16string>& arguments) {
       options.error = u"Unbekannter Schalter: " + arguments[i];
     }
   }
+  if (options.error.empty() && options.repair && options.remove) {
+    options.error = u"Die Schalter /repair und /remove schlie\u00DFen sich aus.";
+  } else if (options.error.empty() && options.remove && !options.ghostscript.empty()) {
+    options.error = u"Der Schalter /gs gilt nicht f\u00FCr /remove.";
+  }
   return options;
 }
 
 std::u16string UsageText() {
-  return u"Aufruf: DravelinInstall.exe [/quiet] [/log Datei] [/gs Pfad]\n"
+  return u"Aufruf: DravelinInstall.exe [/repair | /remove] [/quiet] [/log Datei] [/gs Pfad]\n"
          u"\n"
+         u"/repair: den installierten Drucker pr\u00FCfen und reparieren (nach jedem "
+         u"Ghostscript-Update)\n"
+         u"/remove: den Drucker entfernen\n"
          u"/quiet oder /q: ohne Meldungen und Fragen installieren (Softwareverteilung)\n"
          u"/log Datei: den Ablauf an diese Datei anh\u00E4ngen\n"
          u"/gs Pfad: dieses gswin32c.exe oder gswin64c.exe verwenden, wenn Ghostscript "
@@ -116,7 +129,10 @@ std::u16string UsageText() {
          u"Pfade mit Leerzeichen in Anf\u00FChrungszeichen setzen.\n"
          u"Exitcodes: 0 installiert, 1 Fehler, 2 bereits installiert, 3 und 4 Ghostscript-Frage "
          u"abgebrochen, 5 RedMon fehlt, 6 falscher Aufruf, 7 Ghostscript fehlt, 8 Drucker nicht "
-         u"angelegt, 10 Ausgabeordner unsicher, 11 Paketordner unsicher, 12 Programm abgebrochen.";
+         u"angelegt, 10 Ausgabeordner unsicher, 11 Paketordner unsicher, 12 Programm abgebrochen.\n"
+         u"13 gesch\u00FCtzter Druckmodus; /repair: 0 in Ordnung oder repariert, 15 nicht "
+         u"installiert; /remove: 0 nichts mehr vorhanden, 9 etwas ist geblieben, 14 "
+         u"Druckwarteschlange l\u00E4uft nicht wieder.";
 }
 
 }  // namespace Module1

@@ -20,6 +20,8 @@ std::vector<std::u16string> SplitCommandLine(const std::u16string& commandLine);
 struct Options {
   bool quiet = false;            // /quiet or /q
   bool help = false;             // /?
+  bool repair = false;           // /repair
+  bool remove = false;           // /remove
   std::u16string logPath;        // /log <file>
   std::u16string ghostscript;    // /gs <path>
   std::u16string error;          // why the command line was refused; empty: fine
@@ -28,8 +30,9 @@ struct Options {
 // Reads the switches: "/" or "-", then the name in any letter case. An
 // unknown switch, an argument that is no switch, or /log or /gs without a
 // value (none follows, the one that follows is empty or a switch) fills in
-// error (German, one line). /quiet counts wherever it stands, even after
-// an error, so that a refused command line is refused quietly as well.
+// error (German, one line); so do /repair with /remove, and /gs with
+// /remove. /quiet counts wherever it stands, even after an error, so that a
+// refused command line is refused quietly as well.
 Options ParseOptions(const std::vector<std::u16string>& arguments);
 
 // The German usage text the /? box shows.

@@ -5,6 +5,8 @@
 
 #include "installer/CommandLine.h"
 #include "installer/Module1.h"
+#include "installer/Names.h"
+#include "installer/PrinterCheck.h"
 #include "installer/RunLog.h"
 #include "installer/RunSupport.h"
 #include "installer/Safety.h"
@@ -16,7 +18,6 @@
 namespace Module1 {
 namespace {
 
-const std::u16string kPrinterName = u"DUR-Orarudi";
 const std::u16string kTitle = u"Installation " + kPrinterName;
 const std::u16string kVersion = platform::FromAnsi(DRAVELIN_VERSION_TEXT);
 
@@ -122,12 +123,15 @@ class RegistryWritesNoted {
 
 }  // namespace
 
-std::u16string RunEndMeaning(RunEnd end) {
+std::u16string RunEndMeaning(RunEnd end, Mode mode) {
   switch (end) {
     case RunEnd::kCompleted:
-      return u"Installation abgeschlossen";
+      return mode == Mode::kRemove   ? u"Nichts mehr vom Drucker vorhanden"
+             : mode == Mode::kRepair ? u"Reparatur abgeschlossen"
+                                     : u"Installation abgeschlossen";
     case RunEnd::kFailure:
-      return u"Fehler, die Installation wurde abgebrochen";
+      return mode == Mode::kRemove ? u"Fehler oder keine Administratorrechte, die Entfernung wurde abgebrochen"
+                                   : u"Fehler, die Installation wurde abgebrochen";
     case RunEnd::kPrinterInstalled:
       return u"Der Drucker war bereits installiert, nichts ge\u00E4ndert";
     case RunEnd::kGhostscriptCancelled:
@@ -148,11 +152,50 @@ std::u16string RunEndMeaning(RunEnd end) {
       return u"Nicht nur Administratoren d\u00FCrfen den Paketordner \u00E4ndern, nichts ge\u00E4ndert";
     case RunEnd::kChildTimeout:
       return u"Ein gestartetes Programm wurde nicht rechtzeitig fertig und wurde beendet";
+    case RunEnd::kRemovalLeft:
+      return u"Etwas ist geblieben";
+    case RunEnd::kProtectedPrint:
+      return u"Windows ist im gesch\u00FCtzten Druckmodus, nichts ge\u00E4ndert";
+    case RunEnd::kSpoolerNotRunning:
+      return u"Die Druckwarteschlange l\u00E4uft nach dem Entfernen nicht wieder";
+    case RunEnd::kNotInstalled:
+      return u"Kein Drucker zu reparieren, nichts ge\u00E4ndert";
   }
   return u"Exitcode " + Decimal(static_cast<int>(end));
 }
 
-RunEnd Main(RunValues run) {
+std::optional<RunEnd> CheckExistingPrinter(const RunValues& run) {
+  const std::u16string printersKey = u"HKLM\\" + kPrintersKey + u"\\" + run.printerName;
+  const std::u16string existing = PrinterNameValue(run);
+  Note(run, u"Drucker: Wert \"Name\" unter " + printersKey + u": \"" + existing + u"\"");
+  Note(run, u"Drucker laut Spooler: " + Describe(AskSpooler(run.printerName)));
+  if (existing.empty()) return std::nullopt;
+  // The first line names the printer itself, whatever printerName holds.
+  static_cast<void>(Ask(
+      run,
+      u"Der DUR-Orarudi ist bereits installiert.\n\n"
+      u"Vor einer neuen Installation m\u00FCssen Sie ihn in der Systemsteuerung manuell "
+      u"entfernen!",
+      platform::kMbOk | platform::kMbIconExclamation));
+  return RunEnd::kPrinterInstalled;
+}
+
+RunEnd Install(RunValues& run) {
+  if (const auto end = LocateGhostscript(run)) return *end;
+  if (!CheckPortMonitor(run)) return RunEnd::kMonitorMissing;
+  ConfigurePort(run);
+  CreateOutputFolderAndScripts(run);
+  InstallPrinter(run);
+
+  // The driver data are written whatever the printer set-up did, and they
+  // create the printer's key on their own: only the spooler tells whether it
+  // has the printer, on our port and with our driver.
+  const SpoolerView created = AskSpooler(run.printerName);
+  Note(run, u"Drucker laut Spooler nach der Installation: " + Describe(created));
+  return IsInstalledAsOurs(created) ? RunEnd::kCompleted : RunEnd::kPrinterNotCreated;
+}
+
+RunEnd Main(RunValues run, Mode mode) {
   run.printerName = kPrinterName;
   run.programFolder = ProgramFolder();
   run.packageFolder = run.programFolder + u"printer\\";
@@ -164,34 +207,14 @@ RunEnd Main(RunValues run) {
   }
   run.systemFolder = platform::FromAnsi(systemFolder);
 
-  const std::u16string printersKey = u"HKLM\\" + kPrintersKey + u"\\" + run.printerName;
-  const std::u16string existing = PrinterNameValue(run);
-  Note(run, u"Drucker: Wert \"Name\" unter " + printersKey + u": \"" + existing + u"\"");
-  if (!existing.empty()) {
-    // The first line names the printer itself, whatever printerName holds.
-    static_cast<void>(Ask(
-        run,
-        u"Der DUR-Orarudi ist bereits installiert.\n\n"
-        u"Vor einer neuen Installation m\u00FCssen Sie ihn in der Systemsteuerung manuell "
-        u"entfernen!",
-        platform::kMbOk | platform::kMbIconExclamation));
-    return RunEnd::kPrinterInstalled;
+  if (mode == Mode::kRemove) return Remove(run);
+  if (mode == Mode::kInstall) {
+    if (const auto end = CheckExistingPrinter(run)) return *end;
   }
-  if (const auto end = CheckPackageFolder(run)) return *end;
-  if (const auto end = CheckOutputFolder(run)) return *end;
-  if (const auto end = LocateGhostscript(run)) return *end;
-  if (!CheckPortMonitor(run)) return RunEnd::kMonitorMissing;
-  ConfigurePort(run);
-  CreateOutputFolderAndScripts(run);
-  InstallPrinter(run);
-
-  // The driver data are written whatever the printer set-up did, and they
-  // create the printer's key on their own: only the "Name" value, which
-  // the spooler writes for a printer it has, tells that the printer exists.
-  const std::u16string created = PrinterNameValue(run);
-  Note(run, u"Drucker nach der Installation: Wert \"Name\" unter " + printersKey + u": \"" +
-                created + u"\"");
-  return created.empty() ? RunEnd::kPrinterNotCreated : RunEnd::kCompleted;
+  // An installation and a repair change the machine: both pass the same
+  // checks first, and a failed one leaves everything as it was.
+  if (const auto end = ChecksBeforeAnyChange(run)) return *end;
+  return mode == Mode::kRepair ? Repair(run) : Install(run);
 }
 
 int RunInstaller() {
@@ -202,6 +225,7 @@ int RunInstaller() {
   RunValues run;
   run.title = kTitle;
   RunEnd end = RunEnd::kFailure;
+  Mode mode = Mode::kInstall;
   try {
     if (!platform::GetTokenUserSid(&run.account)) run.account.clear();
     const std::u16string commandLine = platform::FromAnsi(platform::GetCommandLineA());
@@ -229,9 +253,10 @@ int RunInstaller() {
       static_cast<void>(Ask(run, UsageText(), platform::kMbOk | platform::kMbIconInformation));
       end = RunEnd::kCompleted;
     } else {
+      mode = options.remove ? Mode::kRemove : options.repair ? Mode::kRepair : Mode::kInstall;
       run.ghostscriptOption = options.ghostscript;
       const RegistryWritesNoted noted(run);
-      end = Main(run);
+      end = Main(run, mode);
     }
   } catch (const RunStopped& stopped) {
     end = stopped.end();
@@ -262,7 +287,7 @@ int RunInstaller() {
     ReportFailure(run, u"Die Installation wurde wegen eines unerwarteten Fehlers abgebrochen.",
                   u"Unerwarteter Fehler");
   }
-  Note(run, u"Ende: Exitcode " + Decimal(static_cast<int>(end)) + u", " + RunEndMeaning(end));
+  Note(run, u"Ende: Exitcode " + Decimal(static_cast<int>(end)) + u", " + RunEndMeaning(end, mode));
   return static_cast<int>(end);
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -62,10 +63,14 @@ enum class RunEnd : int {
   kMonitorMissing = 5,         // RedMon still not registered after its set-up
   kUsageError = 6,             // an unknown switch or a switch without its value
   kGhostscriptMissing = 7,     // quiet, and no Ghostscript found: nothing changed
-  kPrinterNotCreated = 8,      // the printer set-up left no printer behind
+  kPrinterNotCreated = 8,      // the spooler has no such printer after PrintUIEntry
+  kRemovalLeft = 9,            // removal: something of ours is left (named)
   kOutputFolderUnsafe = 10,    // c:\Daten or c:\Daten\PDF a link or a stranger's
   kPackageFolderUnsafe = 11,   // non-administrators may change the package folder
   kChildTimeout = 12,          // quiet: a started program overran its time and was ended
+  kProtectedPrint = 13,        // Windows protected print mode is on: nothing changed
+  kSpoolerNotRunning = 14,     // removal: the spooler does not run again afterwards
+  kNotInstalled = 15,          // repair: there is no printer to repair: nothing changed
 };
 
 // The run ends here, with this end; whatever it had to show and note has
@@ -80,21 +85,49 @@ class RunStopped : public std::runtime_error {
   RunEnd end_;
 };
 
-// The end in words, for the run's record: "Installation abgeschlossen", ...
-std::u16string RunEndMeaning(RunEnd end);
+// What a run does: install (no switch), /repair or /remove.
+enum class Mode { kInstall, kRepair, kRemove };
 
-// The whole run: the run values (quiet, ghostscriptOption and log as the
-// caller set them), existing-printer check, the five stages, and the check
-// that the printer exists afterwards. Throws FileFailure when a script file
-// fails.
-RunEnd Main(RunValues run);
+// The end in words, for the run's record: "Installation abgeschlossen", ...
+std::u16string RunEndMeaning(RunEnd end, Mode mode);
+
+// The whole run of one mode: the run values (quiet, ghostscriptOption and
+// log as the caller set them), then for an installation and a repair the
+// checks before any change, then the installation, the repair or the
+// removal. Throws FileFailure when a script file fails.
+RunEnd Main(RunValues run, Mode mode = Mode::kInstall);
 
 // The program's entry: reads the command line (switches /quiet or /q,
-// /log <file>, /gs <path>, /?), decides whether anyone can answer a window,
-// runs Main, and reports a failure (a message box naming the file and the
-// system's reason, unless quiet; always in the log). Answers the process
-// exit code, a RunEnd; never lets an exception out.
+// /log <file>, /gs <path>, /repair, /remove, /?), decides whether anyone can
+// answer a window, runs Main, and reports a failure (a message box naming
+// the file and the system's reason, unless quiet; always in the log).
+// Answers the process exit code, a RunEnd; never lets an exception out.
 int RunInstaller();
+
+// ---- Checks before any change of an installation or a repair (protected
+// print mode, the package folder, the output folder). An end of the run
+// (after its message), or nothing when the run may go on.
+std::optional<RunEnd> ChecksBeforeAnyChange(const RunValues& run);
+// Whether the policy "Configure Windows protected print" is enabled; the
+// value found goes into the run's record.
+bool ProtectedPrintModeOn(const RunValues& run);
+
+// ---- Installation. The existing-printer check (the printer's "Name"
+// value; the spooler's view only noted): an end after its box, or nothing.
+std::optional<RunEnd> CheckExistingPrinter(const RunValues& run);
+// The five stages, and the printer verified through the spooler.
+RunEnd Install(RunValues& run);
+
+// ---- Repair of an installed printer: Ghostscript found again, the print
+// script, the port's values, the output folder and the printer put back
+// where they differ from what an installation from this folder leaves;
+// nothing changed where all is in order.
+RunEnd Repair(RunValues& run);
+
+// ---- Removal: the printer through the spooler, the port (spooler stopped
+// and started again), the print script the port names, a printer key the
+// spooler does not know; what stays is named.
+RunEnd Remove(RunValues& run);
 
 // ---- Ghostscript location stage. An end of the run, or nothing when the
 // run goes on with the Ghostscript path set.
@@ -113,11 +146,31 @@ std::u16string FindRedirectionMonitor();
 
 // ---- Port configuration: the busy pointer on, the port's twelve values.
 void ConfigurePort(RunValues& run);
+// The port's name and the print script's path in the run values, as the
+// port configuration sets them.
+void SetPortRunValues(RunValues& run);
+// One of the port's values as the port configuration writes it.
+struct PortValue {
+  std::u16string name;
+  platform::Dword type;      // kRegSz or kRegDword
+  std::u16string text;       // kRegSz: the text
+  std::int32_t number;       // kRegDword: the number
+};
+// The twelve values in the order they are written, for a print script path.
+std::vector<PortValue> PortValues(const std::u16string& printScriptPath);
+// The bytes RegSetString or RegSetDword stores for the value.
+std::string StoredBytes(const PortValue& value);
+// The key of the port "Dravelin:" below a monitor's key.
+std::u16string PortKey(const std::u16string& monitorKey);
 
 // ---- Output folder, its access rights, the print script. Throws
 // RunStopped (kOutputFolderUnsafe) when a level of the output folder turns
 // out to be a link or a stranger's while it is created.
 void CreateOutputFolderAndScripts(const RunValues& run);
+// The output folder created and opened to everyone (the first half of the above).
+void CreateOutputFolder(const RunValues& run);
+// The print script's lines for the run's Ghostscript path and folders.
+std::vector<std::u16string> PrintScriptLines(const RunValues& run);
 
 // ---- Before any change: the package folder and printer\ can be changed by
 // administrators only, and c:\Daten and c:\Daten\PDF, where they exist, are

@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "installer/Module1.h"
+#include "installer/Names.h"
 #include "installer/RunLog.h"
 #include "installer/RunSupport.h"
 #include "installer/Safety.h"
@@ -12,7 +13,6 @@
 namespace Module1 {
 namespace {
 
-const std::u16string kOutputFolder = u"c:\\Daten\\PDF";
 const std::u16string kDrive = u"c:\\";
 // The levels below the drive, each opened relative to the one above it.
 const std::u16string kLevels[] = {u"Daten", u"PDF"};
@@ -204,7 +204,7 @@ std::optional<RunEnd> CheckOutputFolder(const RunValues& run) {
   return RunEnd::kOutputFolderUnsafe;
 }
 
-void CreateOutputFolderAndScripts(const RunValues& run) {
+void CreateOutputFolder(const RunValues& run) {
   Walk walk = OpenOutputFolder(run, true);
   if (!walk.unsafe.empty()) {
     Refuse(run, walk);
@@ -213,14 +213,19 @@ void CreateOutputFolderAndScripts(const RunValues& run) {
   if (walk.error != 0) throw FileFailure(walk.failed, walk.error, true);
   Note(run, u"Ausgabeordner angelegt oder ge\u00F6ffnet: " + kOutputFolder);
   GrantEveryone(run, walk.levels[1].Get());
+}
 
+std::vector<std::u16string> PrintScriptLines(const RunValues& run) {
   // "%file%" is the script's own variable and stays as written.
-  WriteScriptFile(
-      run.printScriptPath,
-      {u"@echo off", u"set file=c:\\Daten\\PDF\\print.pdf",
-       u"\"" + EscapeForBatch(run.ghostscriptPath) + u"\" @\"" + EscapeForBatch(run.packageFolder) +
-           u"Merovast.rsp\" -sOutputFile=\"%file%\" -c save pop .setpdfwrite -f -",
-       u"\"" + EscapeForBatch(run.programFolder) + u"Dravelin" + u".exe\""});
+  return {u"@echo off", u"set file=c:\\Daten\\PDF\\print.pdf",
+          u"\"" + EscapeForBatch(run.ghostscriptPath) + u"\" @\"" + EscapeForBatch(run.packageFolder) +
+              u"Merovast.rsp\" -sOutputFile=\"%file%\" -c save pop .setpdfwrite -f -",
+          u"\"" + EscapeForBatch(run.programFolder) + u"Dravelin" + u".exe\""};
+}
+
+void CreateOutputFolderAndScripts(const RunValues& run) {
+  CreateOutputFolder(run);
+  WriteScriptFile(run.printScriptPath, PrintScriptLines(run));
   Note(run, u"Druckskript geschrieben: " + run.printScriptPath);
 }
 

@@ -1,17 +1,13 @@
 #include <string>
 
 #include "installer/Module1.h"
+#include "installer/Names.h"
 #include "installer/RunSupport.h"
 #include "platform/platform.h"
 #include "std/StdRegistry.h"
 
 namespace Module1 {
 namespace {
-
-const std::u16string kMonitorsKey = u"SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors";
-
-// RedMon registers under its English or its German name.
-const std::u16string kMonitorNames[] = {u"Redirected Port", u"Umgeleiteter Anschlu\u00DF"};
 
 // How long a quiet run lets RedMon's set-up run. It copies three files into
 // the system folder and registers the monitor with the spooler (AddMonitor),

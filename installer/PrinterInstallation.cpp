@@ -2,6 +2,7 @@
 #include <string>
 
 #include "installer/Module1.h"
+#include "installer/Names.h"
 #include "installer/RunSupport.h"
 #include "std/StdModul.h"
 #include "std/StdRegistry.h"
@@ -38,8 +39,8 @@ void InstallPrinter(const RunValues& run) {
   // stays as it always was.
   RunCommand(run, run.systemFolder + u"\\rundll32.exe",
              u"RUNDLL32 PRINTUI.DLL,PrintUIEntry /if /b \"" + run.printerName + u"\" /f \"" +
-                 run.packageFolder + u"Merovast.inf\" /r \"" + run.portName +
-                 u"\" /m \"Dududoru PDF-Writer Plus 1.0 RC9\"" + (run.quiet ? u" /q" : u""),
+                 run.packageFolder + u"Merovast.inf\" /r \"" + run.portName + u"\" /m \"" + kDriverModel +
+                 u"\"" + (run.quiet ? u" /q" : u""),
              kPrinterSetupLimit);
 
   const std::u16string driverDataKey =

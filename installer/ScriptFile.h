@@ -15,4 +15,11 @@ namespace Module1 {
 // be created or a line can't be written.
 void WriteScriptFile(const std::u16string& path, const std::vector<std::u16string>& lines);
 
+// The bytes WriteScriptFile writes for the lines.
+std::string ScriptBytes(const std::vector<std::u16string>& lines);
+
+// The whole content of the file at path (converted to the ANSI code page for
+// the call); false when it can't be opened or read.
+bool ReadFileBytes(const std::u16string& path, std::string* bytes);
+
 }  // namespace Module1

@@ -1,6 +1,7 @@
 // Move-only owners of platform resources: registry keys, kernel handles,
-// find handles and the two handles of a started process. Each closes what it
-// owns in its destructor, keeping the caller's last-error value intact.
+// find handles, printer and service handles, and the two handles of a
+// started process. Each closes what it owns in its destructor, keeping the
+// caller's last-error value intact.
 #pragma once
 
 #include <utility>
@@ -21,6 +22,18 @@ struct HandleTraits {
   using Value = Handle;
   static bool IsValid(Handle h) { return h != 0 && h != kInvalidHandle; }
   static void Close(Handle h) { CloseHandle(h); }
+};
+
+struct PrinterTraits {
+  using Value = Handle;
+  static bool IsValid(Handle h) { return h != 0; }
+  static void Close(Handle h) { ClosePrinter(h); }
+};
+
+struct ServiceTraits {
+  using Value = Handle;
+  static bool IsValid(Handle h) { return h != 0; }
+  static void Close(Handle h) { CloseServiceHandle(h); }
 };
 
 struct FindTraits {
@@ -76,6 +89,10 @@ class Owner {
 using UniqueKey = detail::Owner<detail::KeyTraits>;
 using UniqueHandle = detail::Owner<detail::HandleTraits>;
 using UniqueFind = detail::Owner<detail::FindTraits>;
+// A printer handle of the spooler (ClosePrinter).
+using UniquePrinter = detail::Owner<detail::PrinterTraits>;
+// A handle of the service manager or of one of its services (CloseServiceHandle).
+using UniqueService = detail::Owner<detail::ServiceTraits>;
 
 // The process and thread handles of a started program.
 class ProcessHandles {

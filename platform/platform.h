@@ -351,6 +351,107 @@ std::u16string FromCodePage(unsigned codePage, const std::string& bytes);
 // for one: the length never changes.
 void CharLowerBuffW(std::u16string* text);
 
+
+// ---------------------------------------------------------------------------
+// Waiting and reading (kernel32)
+
+// Suspends the calling thread for the given time.
+void Sleep(Dword milliseconds);
+// Reads up to maxBytes; false on failure. Empty *bytes at the end of the file.
+[[nodiscard]] bool ReadFile(Handle file, std::string* bytes, Dword maxBytes);
+
+// ---------------------------------------------------------------------------
+// Registry keys: enumeration and deletion (advapi32)
+
+constexpr Long kErrorNoMoreItems = 259;
+
+// RegEnumKeyExA without class and time: the name of the index-th subkey.
+// kErrorNoMoreItems past the last one; *name untouched on failure.
+[[nodiscard]] Long RegEnumKeyExA(HKey key, Dword index, std::string* name);
+// Deletes a key that has no subkeys (one with subkeys: kErrorAccessDenied).
+[[nodiscard]] Long RegDeleteKeyA(HKey key, const std::string& subKey);
+
+// ---------------------------------------------------------------------------
+// Spooler (winspool.drv). A printer handle is 0 when there is none.
+
+constexpr Long kErrorInvalidPrinterName = 1801;
+constexpr Long kRpcServerUnavailable = 1722;
+// PRINTER_ALL_ACCESS: needed for DeletePrinter (it includes DELETE).
+constexpr Dword kPrinterAllAccess = 0x000F000C;
+// PRINTER_ACCESS_USE: enough to read a printer's settings.
+constexpr Dword kPrinterAccessUse = 0x00000008;
+
+// OpenPrinterA with a PRINTER_DEFAULTSA record asking for desiredAccess (no
+// data type, no device mode). False on failure (GetLastError tells why:
+// kErrorInvalidPrinterName for a printer the spooler does not know); *printer
+// untouched then.
+[[nodiscard]] bool OpenPrinterA(const std::string& name, Dword desiredAccess, Handle* printer);
+
+// The fields of PRINTER_INFO_2A the installer reads.
+struct PrinterInfo2 {
+  std::string printerName;
+  std::string portName;
+  std::string driverName;
+  Dword status = 0;
+};
+// GetPrinterA at level 2 (size query, then the call). False on failure;
+// *info untouched then.
+[[nodiscard]] bool GetPrinterA(Handle printer, PrinterInfo2* info);
+// Deletes the printer (or marks it for deletion while jobs remain). The
+// handle stays open: ClosePrinter still follows.
+[[nodiscard]] bool DeletePrinter(Handle printer);
+bool ClosePrinter(Handle printer);
+
+// ---------------------------------------------------------------------------
+// Service control manager (advapi32). A service handle is 0 when there is none.
+
+constexpr Long kErrorDependentServicesRunning = 1051;
+constexpr Long kErrorServiceAlreadyRunning = 1056;
+constexpr Long kErrorServiceDoesNotExist = 1060;
+constexpr Long kErrorServiceNotActive = 1062;
+constexpr Dword kScManagerConnect = 0x0001;
+constexpr Dword kServiceQueryStatus = 0x0004;
+constexpr Dword kServiceEnumerateDependents = 0x0008;
+constexpr Dword kServiceStart = 0x0010;
+constexpr Dword kServiceStop = 0x0020;
+constexpr Dword kServiceControlStop = 1;
+// EnumDependentServicesA: services in any state but SERVICE_STOPPED.
+constexpr Dword kServiceActive = 1;
+// The states of SERVICE_STATUS.dwCurrentState.
+constexpr Dword kServiceStopped = 1;
+constexpr Dword kServiceStartPending = 2;
+constexpr Dword kServiceStopPending = 3;
+constexpr Dword kServiceRunning = 4;
+
+// The fields of SERVICE_STATUS the installer reads.
+struct ServiceStatus {
+  Dword currentState = 0;
+  Dword win32ExitCode = 0;
+  Dword checkPoint = 0;
+  Dword waitHint = 0;  // milliseconds the service expects its pending state to last
+};
+struct DependentService {
+  std::string serviceName;
+  ServiceStatus status;
+};
+
+// OpenSCManagerA on this machine's active database. 0 on failure.
+[[nodiscard]] Handle OpenSCManagerA(Dword access);
+// 0 on failure (kErrorServiceDoesNotExist for an unknown name).
+[[nodiscard]] Handle OpenServiceA(Handle manager, const std::string& name, Dword access);
+[[nodiscard]] bool QueryServiceStatus(Handle service, ServiceStatus* status);
+// The status is filled in on success and for most failures, as the platform
+// does; untouched otherwise.
+[[nodiscard]] bool ControlService(Handle service, Dword control, ServiceStatus* status);
+// StartServiceA without arguments.
+[[nodiscard]] bool StartServiceA(Handle service);
+// EnumDependentServicesA (size query, then the call): the services that
+// depend on this one, in the given states, in the reverse of their start
+// order. False on failure; *services untouched then.
+[[nodiscard]] bool EnumDependentServicesA(Handle service, Dword states,
+                                          std::vector<DependentService>* services);
+bool CloseServiceHandle(Handle handle);
+
 // ---------------------------------------------------------------------------
 // What a standard user may control: handles that do not follow links, owners
 // and access lists, children started by full path in a folder of the

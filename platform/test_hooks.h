@@ -1,8 +1,7 @@
-// Calls that only tests and benchmarks make: sleeping, the process's
-// processor time, a hidden window that counts the messages it receives,
-// posting messages, reading files, removing folders, setting environment
-// variables, deleting registry keys, and reading the application pointer
-// back. Each backend implements them in its testing.cpp (win32/testing.cpp,
+// Calls that only tests and benchmarks make: the process's processor time,
+// a hidden window that counts the messages it receives, posting messages,
+// removing folders, setting environment variables, deleting registry keys,
+// adding a printer, and reading the application pointer back. Each backend implements them in its testing.cpp (win32/testing.cpp,
 // sim/testing.cpp), built into the library platform_testing, which the
 // product does not link.
 #pragma once
@@ -16,7 +15,6 @@ namespace platform {
 
 constexpr Dword kWmUser = 0x0400;
 
-void Sleep(Dword milliseconds);
 // User plus kernel processor time of this process so far, in 100 ns units.
 [[nodiscard]] bool GetProcessCpuTime(std::uint64_t* time100ns);
 
@@ -29,8 +27,6 @@ bool DestroyWindow(Hwnd window);
 [[nodiscard]] bool PostMessageA(Hwnd window, Dword message, std::uintptr_t wParam,
                                 std::intptr_t lParam);
 
-// Reads up to maxBytes; false on failure. Empty *bytes at the end of the file.
-[[nodiscard]] bool ReadFile(Handle file, std::string* bytes, Dword maxBytes);
 [[nodiscard]] bool RemoveDirectoryA(const std::string& path);
 // A null value removes the variable.
 bool SetEnvironmentVariableA(const std::string& name, const char* value);
@@ -38,6 +34,11 @@ bool SetEnvironmentVariableA(const std::string& name, const char* value);
 // Deletes a registry key with everything below it. False when it could not
 // be deleted (a missing key counts as deleted).
 bool DeleteKeyTree(HKey root, const std::string& path);
+
+// Adds a printer as PrintUIEntry /if leaves it: its driver (placeholder
+// files, where the platform needs files) and the printer on that port. False
+// when the spooler refuses.
+bool AddPrinterForTest(const std::string& name, const std::string& port, const std::string& driver);
 
 // The application-wide pointer as it is now: kPointerDefault,
 // kPointerHourglass, or -1 for any other pointer.

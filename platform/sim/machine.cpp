@@ -56,7 +56,8 @@ int CallCount(const std::string& function) {
 OpenObjects OpenCounts() {
   const State& m = Machine();
   return {static_cast<int>(m.keys.size()),
-          static_cast<int>(m.files.size() + m.processes.size() + m.threads.size()),
+          static_cast<int>(m.files.size() + m.processes.size() + m.threads.size() +
+                           m.spooler.handles.size() + m.services.handles.size()),
           static_cast<int>(m.finds.size())};
 }
 

@@ -177,6 +177,35 @@ Long RegCloseKey(HKey key) {
   return Machine().keys.erase(key) == 0 ? kErrorInvalidHandle : kErrorSuccess;
 }
 
+Long RegEnumKeyExA(HKey key, Dword index, std::string* name) {
+  Count("RegEnumKeyExA");
+  std::shared_ptr<Key> current;
+  Dword granted = 0;
+  if (const Long status = KeyOfHandle(key, &current, &granted)) return status;
+  if ((granted & kKeyEnumerateSubKeys) == 0) return kErrorAccessDenied;
+  if (index >= current->children.size()) return kErrorNoMoreItems;
+  *name = current->children[index]->name;
+  return kErrorSuccess;
+}
+
+Long RegDeleteKeyA(HKey key, const std::string& subKey) {
+  Count("RegDeleteKeyA");
+  std::shared_ptr<Key> parent;
+  Dword granted = 0;
+  if (const Long status = KeyOfHandle(key, &parent, &granted)) return status;
+  std::shared_ptr<Key> current = parent;
+  for (const std::string& part : SplitPath(subKey, '\\')) {
+    if (!(current = current->Child(part))) return kErrorFileNotFound;
+  }
+  // A root, a key with subkeys and a key the caller may not change stay.
+  if (current->parent == nullptr || !current->children.empty() || current->denyWrites) {
+    return kErrorAccessDenied;
+  }
+  auto& siblings = current->parent->children;
+  siblings.erase(std::find(siblings.begin(), siblings.end(), current));
+  return kErrorSuccess;
+}
+
 // ------------------------------------------------------------ control
 
 namespace sim {

@@ -65,8 +65,8 @@ struct RegWrite {
 // How often each platform function was called since Reset(), by its name
 // ("RegOpenKeyExA", "RegQueryValueExA", ...).
 [[nodiscard]] int CallCount(const std::string& function);
-// Registry keys, kernel handles (files, processes, threads) and find
-// handles currently open.
+// Registry keys, kernel handles (files, processes, threads, printers and
+// services) and find handles currently open.
 struct OpenObjects {
   int keys = 0;
   int handles = 0;
@@ -228,6 +228,39 @@ struct ProcessCall {
 // non-zero timeout.
 [[nodiscard]] int ProcessWaits();
 [[nodiscard]] int BlockingProcessWaits();
+
+// ---------------------------------------------------------------- spooler
+// The spooler's printers. A printer added here (as PrintUIEntry /if leaves
+// it) also gets its key below the printers' key (HKLM\SYSTEM\...\Print\Printers)
+// with the values "Name", "Port" and "Printer Driver", as the
+// spooler writes them; DeletePrinter removes the printer and its whole key.
+// OpenPrinterA fails with kRpcServerUnavailable while the service "Spooler"
+// does not run, and with kErrorInvalidPrinterName for a name it does not
+// know (a key in the registry alone is no printer).
+struct Printer {
+  std::string name, port, driver;
+};
+void AddPrinter(const std::string& name, const std::string& port, const std::string& driver);
+[[nodiscard]] std::vector<Printer> Printers();
+// DeletePrinter fails with this error from now on (0: it works again).
+void FailDeletePrinter(Dword error);
+
+// -------------------------------------------------------- service manager
+// The services of the simulated service manager. Reset() leaves one:
+// "Spooler", running, without dependents. A stop or a start request puts a
+// service into its pending state for one second of the tick count (which
+// Sleep advances), then into its new state; a service runs only once the
+// services it depends on run, and StartServiceA starts those first.
+// Adds (or replaces) a service, running or stopped.
+void AddService(const std::string& name, bool running, const std::vector<std::string>& dependsOn = {});
+// A start of the service ends in SERVICE_STOPPED again (exit code 1067).
+void FailServiceStart(const std::string& name);
+// A stop of the service never leaves SERVICE_STOP_PENDING.
+void HangServiceStop(const std::string& name);
+// The service's current state (kServiceRunning, ...); 0 for an unknown name.
+[[nodiscard]] Dword ServiceState(const std::string& name);
+// The stop and start requests accepted, in order: "stop Spooler", "start W3SVC".
+[[nodiscard]] const std::vector<std::string>& ServiceControls();
 
 // ------------------------------------------------------------------ safety
 // The system folder GetSystemDirectoryA reports; it exists on every fresh

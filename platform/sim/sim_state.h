@@ -121,6 +121,34 @@ struct DialogChoice {
   std::string browseTo;
 };
 
+// ------------------------------------------------------- spooler, services
+struct SpoolerPrinter {
+  std::string name, port, driver;
+};
+
+struct Spooler {
+  std::vector<SpoolerPrinter> printers;  // in the order they were added
+  Dword deleteError = 0;                  // DeletePrinter fails with it; 0: works
+  std::map<Handle, std::pair<std::string, Dword>> handles;  // open: printer name, access
+};
+
+struct Service {
+  std::string name;
+  Dword state = kServiceStopped;
+  std::vector<std::string> dependsOn;
+  bool startFails = false;  // a start ends in SERVICE_STOPPED again
+  bool stopHangs = false;   // a stop never leaves SERVICE_STOP_PENDING
+  Dword target = 0;         // the state a pending one ends in (0: none)
+  Dword pendingUntil = 0;   // the tick count at which it does
+  Dword exitCode = 0;
+};
+
+struct Services {
+  std::vector<Service> services;
+  std::map<Handle, std::pair<std::string, Dword>> handles;  // open: service name ("" for the manager), access
+  std::vector<std::string> controls;
+};
+
 struct State {
   State();
 
@@ -173,6 +201,10 @@ struct State {
   std::vector<Message> messages;
   std::map<Hwnd, std::map<Dword, int>> windows;  // live windows: messages received
   std::uint64_t cpuTime = 0;
+
+  // The spooler's printers and the service manager; "Spooler" runs.
+  Spooler spooler;
+  Services services{{Service{"Spooler", kServiceRunning, {}, false, false, 0, 0, 0}}, {}, {}};
 };
 
 State& Machine();

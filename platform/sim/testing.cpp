@@ -9,8 +9,6 @@ namespace platform {
 
 using namespace sim::detail;
 
-void Sleep(Dword /*milliseconds*/) { Count("Sleep"); }
-
 bool GetProcessCpuTime(std::uint64_t* time100ns) {
   // One scheduler tick (15.625 ms) more at every call.
   *time100ns = Machine().cpuTime += 156250;
@@ -74,23 +72,16 @@ bool SetEnvironmentVariableA(const std::string& name, const char* value) {
   return true;
 }
 
-bool ReadFile(Handle file, std::string* bytes, Dword maxBytes) {
-  Count("ReadFile");
-  const auto it = Machine().files.find(file);
-  if (it == Machine().files.end()) return Fail(kErrorInvalidHandle);
-  OpenFile& open = it->second;
-  if ((open.access & kGenericRead) == 0) return Fail(kErrorAccessDenied);
-  const std::string& content = open.node->content;
-  *bytes = open.position >= content.size() ? std::string() : content.substr(open.position, maxBytes);
-  open.position += bytes->size();
-  return true;
-}
-
 bool DeleteKeyTree(HKey root, const std::string& path) {
   const auto key = FindKey(root, path);
   if (!key || key->parent == nullptr) return !key;
   auto& siblings = key->parent->children;
   siblings.erase(std::find(siblings.begin(), siblings.end(), key));
+  return true;
+}
+
+bool AddPrinterForTest(const std::string& name, const std::string& port, const std::string& driver) {
+  sim::AddPrinter(name, port, driver);
   return true;
 }
 

@@ -4,13 +4,12 @@
 #include "platform/test_hooks.h"
 #include "platform/win32/WinCommon.h"
 
+#include <winspool.h>
+
 namespace platform {
 
 using win32::FromHwnd;
-using win32::ToHandle;
 using win32::ToHwnd;
-
-void Sleep(Dword milliseconds) { ::Sleep(milliseconds); }
 
 bool GetProcessCpuTime(std::uint64_t* time100ns) {
   FILETIME creation{}, exit{}, kernel{}, user{};
@@ -26,15 +25,6 @@ bool RemoveDirectoryA(const std::string& path) { return ::RemoveDirectoryA(path.
 
 bool SetEnvironmentVariableA(const std::string& name, const char* value) {
   return ::SetEnvironmentVariableA(name.c_str(), value) != FALSE;
-}
-
-bool ReadFile(Handle file, std::string* bytes, Dword maxBytes) {
-  std::string buffer(maxBytes, '\0');
-  DWORD read = 0;
-  if (!::ReadFile(ToHandle(file), buffer.data(), maxBytes, &read, nullptr)) return false;
-  buffer.resize(read);
-  if (bytes != nullptr) *bytes = std::move(buffer);
-  return true;
 }
 
 namespace {
@@ -105,6 +95,59 @@ bool DeleteKeyTree(HKey root, const std::string& path) {
   }
   ::RegCloseKey(key);
   return ok && ::RegDeleteKeyA(win32::ToHkey(root), path.c_str()) == ERROR_SUCCESS;
+}
+
+namespace {
+
+std::wstring Wide(const std::string& text) {
+  const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return wide;
+}
+
+}  // namespace
+
+bool AddPrinterForTest(const std::string& name, const std::string& port, const std::string& driver) {
+  // The spooler copies nothing here: a driver's files must already lie in the
+  // driver directory of this process's environment (w32x86 for a 32-bit
+  // program, x64 for a 64-bit one). Placeholders do for a printer that never
+  // prints.
+  wchar_t directory[MAX_PATH] = {};
+  DWORD needed = 0;
+  if (!::GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(directory),
+                                    sizeof directory, &needed)) {
+    return false;
+  }
+  const wchar_t* const files[] = {L"PSCRIPT5.DLL", L"PS5UI.DLL", L"MEROVAST.PPD"};
+  for (const wchar_t* file : files) {
+    const std::wstring path = std::wstring(directory) + L"\\" + file;
+    HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    ::CloseHandle(handle);
+  }
+  std::wstring driverName = Wide(driver), printerName = Wide(name), portName = Wide(port);
+  wchar_t driverPath[] = L"PSCRIPT5.DLL", configFile[] = L"PS5UI.DLL", dataFile[] = L"MEROVAST.PPD";
+  DRIVER_INFO_3W info{};
+  info.cVersion = 3;
+  info.pName = driverName.data();
+  info.pDriverPath = driverPath;
+  info.pDataFile = dataFile;
+  info.pConfigFile = configFile;
+  if (!::AddPrinterDriverW(nullptr, 3, reinterpret_cast<BYTE*>(&info))) return false;
+  // Wine refuses a printer without a data type (ERROR_INVALID_PRINTER_NAME).
+  wchar_t processor[] = L"winprint", datatype[] = L"RAW";
+  PRINTER_INFO_2W printer{};
+  printer.pPrinterName = printerName.data();
+  printer.pPortName = portName.data();
+  printer.pDriverName = driverName.data();
+  printer.pPrintProcessor = processor;
+  printer.pDatatype = datatype;
+  HANDLE added = ::AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&printer));
+  if (added == nullptr) return false;
+  ::ClosePrinter(added);
+  return true;
 }
 
 int ApplicationPointer() {

@@ -53,6 +53,15 @@ bool DosMaskRules();
 // the library relies on.
 platform::Dword FileWithClosingBackslashError();
 
+// The error OpenPrinterA answers for a printer name while the spooler
+// service is stopped. Windows' winspool asks the service through RPC and
+// answers RPC_S_SERVER_UNAVAILABLE (1722), which the simulation reports;
+// Wine's winspool keeps the printers in-process and answers as for a
+// running spooler, ERROR_INVALID_PRINTER_NAME (1801) for an unknown one.
+// The removal asks the spooler only while it runs, and decides about a
+// printer's key without it by the key's "Name" value.
+platform::Dword StoppedSpoolerPrinterError();
+
 // What SetRedirectionTrustPolicy answers. The simulation is Windows XP,
 // whose kernel32 lacks SetProcessMitigationPolicy: kErrorProcNotFound. Wine 8
 // has the function as a stub that accepts every policy: 0. (Windows 8 to

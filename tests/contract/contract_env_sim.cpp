@@ -49,4 +49,6 @@ bool DosMaskRules() { return true; }
 platform::Dword RedirectionTrustAnswer() { return platform::kErrorProcNotFound; }
 platform::Dword FileWithClosingBackslashError() { return platform::kErrorInvalidName; }
 
+platform::Dword StoppedSpoolerPrinterError() { return static_cast<platform::Dword>(platform::kRpcServerUnavailable); }
+
 }  // namespace contract

@@ -43,4 +43,6 @@ bool DosMaskRules() { return false; }
 platform::Dword RedirectionTrustAnswer() { return 0; }
 platform::Dword FileWithClosingBackslashError() { return platform::kErrorPathNotFound; }
 
+platform::Dword StoppedSpoolerPrinterError() { return static_cast<platform::Dword>(platform::kErrorInvalidPrinterName); }
+
 }  // namespace contract

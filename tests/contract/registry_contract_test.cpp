@@ -1,5 +1,8 @@
 // Registry calls: how values come back through RegQueryValueExA, error
 // codes, roots and key names.
+#include <algorithm>
+#include <vector>
+
 #include "tests/contract/contract_support.h"
 
 namespace contract {
@@ -342,6 +345,31 @@ TEST_F(RegContract, QueryNeedsQueryAccess) {
   QueryResult more = Query(key.Get(), "Value", 4);
   EXPECT_EQ(more.rc, kErrorSuccess);
   EXPECT_EQ(Hex(more.buffer), Hex("cd\xbd\xbd\xbd"));
+}
+
+// Subkeys are listed by index until ERROR_NO_MORE_ITEMS; a key is deleted
+// only once it has no subkeys of its own.
+TEST_F(RegContract, EnumerateAndDeleteKeys) {
+  UniqueKey key = CreateKey(kHkeyCurrentUser);
+  CreateKey(kHkeyCurrentUser, "a");
+  CreateKey(kHkeyCurrentUser, "b\\c");
+  std::vector<std::string> names;
+  std::string name = "untouched";
+  Dword index = 0;
+  for (; RegEnumKeyExA(key.Get(), index, &name) == kErrorSuccess && index < 10; ++index) names.push_back(name);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"a", "b"}));
+  std::string past = "untouched";
+  EXPECT_EQ(RegEnumKeyExA(key.Get(), index, &past), kErrorNoMoreItems);
+  EXPECT_EQ(past, "untouched");
+
+  EXPECT_EQ(RegDeleteKeyA(kHkeyCurrentUser, KeyPath() + "\\b"), kErrorAccessDenied) << "b has a subkey";
+  EXPECT_EQ(RegDeleteKeyA(kHkeyCurrentUser, KeyPath() + "\\b\\c"), kErrorSuccess);
+  EXPECT_EQ(RegDeleteKeyA(kHkeyCurrentUser, KeyPath() + "\\b"), kErrorSuccess);
+  EXPECT_EQ(RegDeleteKeyA(kHkeyCurrentUser, KeyPath() + "\\b"), kErrorFileNotFound);
+  UniqueKey gone;
+  EXPECT_EQ(RegOpenKeyExA(kHkeyCurrentUser, KeyPath() + "\\b", 0, kKeyQueryValue, gone.Receive()),
+            kErrorFileNotFound);
 }
 
 }  // namespace

@@ -12,17 +12,22 @@ the registry (parsed from the prefix's system.reg: types and bytes) and the
 files it left are checked, and everything else is compared with the state
 before the run. Besides what the row demands, this runner checks what only
 Wine shows: the real registry's types and bytes, the cacls and PrintUI
-traces, the buttons and icons of real message boxes, and Entfernen.cmd (the
-outcome "removal"); that a quiet run creates no window at all (the UI
-driver watches for one until the installer has ended); and a window
-station no user sees (tests/e2e/winsta_starter). PrintUIEntry /if, which
-Wine does not implement, is answered where Windows would look for it: a
-stand-in printui.dll in the prefix's 32-bit system folder (SysWOW64),
-loaded by the system's RUNDLL32 through WINEDLLOVERRIDES=printui=n, which
-registers the printer (its "Name" value) as the spooler does. The traps a
-standard user can set (a RUNDLL32.exe beside the installer, a cacls.bat
-where it is started, a package folder others may write, a log that is a
-hard link) are staged as the rows say.
+traces, the buttons and icons of real message boxes, the printer as Wine's
+spooler keeps it, the spooler and a service depending on it stopped and
+started through Wine's service manager, and Entfernen.cmd (via =
+removal_script); that a quiet run creates no window at all (the UI driver
+watches for one until the installer has ended); and a window station no
+user sees (tests/e2e/winsta_starter). PrintUIEntry /if, which Wine does not
+implement, is answered where Windows would look for it: a stand-in
+printui.dll in the prefix's 32-bit system folder (SysWOW64), loaded by the
+system's RUNDLL32 through WINEDLLOVERRIDES=printui=n, which adds the driver
+and the printer through Wine's spooler. The traps a standard user can set (a
+RUNDLL32.exe beside the installer, a cacls.bat where it is started, a
+package folder others may write, a log that is a hard link) are staged as
+the rows say.
+
+Every preparation step is checked: one that fails ends the runner with
+SET-UP ERROR and exit code 4, never with a verdict on the product.
 """
 import json, os, re, shutil, subprocess, sys, tempfile
 
@@ -34,13 +39,16 @@ E2E = os.path.join(BUILD, "tests", "e2e")
 REDMON_SETUP = os.path.join(E2E, "redmon_setup_standin.exe")
 REDMON_SETUP64 = REDMON_SETUP
 REMOVAL_SCRIPT = os.path.join(BUILD, "tests", "package", "package", "Entfernen.cmd")
-INSTALLER = os.path.join(BUILD, "DravelinInstall.exe")
-if not os.path.exists(INSTALLER):
-    INSTALLER = os.path.join(BUILD, "installer", "DravelinInstall.exe")
-# PrintUIEntry's stand-in, for the 32-bit rundll32 of the release.
+# PrintUIEntry's stand-in, for the 32-bit rundll32 of the release: it adds
+# the printer through the spooler of the prefix's 32-bit half.
 PRINTUI_DLL = os.path.join(BUILD, "..", "win32", "tests", "e2e", "printui.dll")
 # What a user plants where a search would find it.
 PLANTED = os.path.join(E2E, "planted_standin.exe")
+# The spooler's state, and a spooler that can't start again.
+SPOOLER_TOOL = os.path.join(E2E, "spooler_tool.exe")
+INSTALLER = os.path.join(BUILD, "DravelinInstall.exe")
+if not os.path.exists(INSTALLER):
+    INSTALLER = os.path.join(BUILD, "installer", "DravelinInstall.exe")
 if sys.argv[3:4] == ["--installer"]:
     INSTALLER = os.path.abspath(sys.argv[4])
     REDMON_SETUP = os.path.join(os.path.dirname(INSTALLER), "..", "tests", "e2e", "redmon_setup_standin.exe")
@@ -67,25 +75,27 @@ def emulated():
 SLOW = 8 if BITS == 32 and emulated() else 1
 EMULATED_ROWS = ("complete", "existing", "quiet_complete")
 SKIPPED = 77  # winerun: 32-bit programs cannot run on this machine
+SETUP_ERROR = 4  # a preparation step failed: no verdict on the product
 
 PRINT = r"system\currentcontrolset\control\print"
 MONITOR = PRINT + r"\monitors\redirected port"
 PORT = MONITOR + r"\ports\dravelin:"
 PRINTER = PRINT + r"\printers\dur-orarudi"
 DRIVERDATA = PRINTER + r"\printerdriverdata"
+WPP_KEY = r"HKLM\Software\Policies\Microsoft\Windows NT\Printers\WPP"
 PROGDIR_WIN = "C:\\Paket Dravelin\\"
 # What the stand-in for RedMon's setup64.exe logs when printer\setup.exe starts it.
 SETUP64_LINE = '"' + PROGDIR_WIN + 'printer\\setup64.exe" -silent\n'
 GERMAN_MONITOR_KEY = r"HKLM\SYSTEM\CurrentControlSet\Control\Print\Monitors\Umgeleiteter Anschluß"
 # Below the German monitor as system.reg spells it.
 GERMAN_PORT = PRINT + r"\monitors\umgeleiteter anschlu\xdf\ports\dravelin:"
-# Entfernen.cmd's printer removal, as Wine's printui traces its arguments.
-PRINTUI_REMOVAL = 'L"' + '/dl /n "DUR-Orarudi" /q'.replace('"', '\\"') + '"'
 # Where Ghostscript's installer puts gswin32c.exe: below the program-files
 # folder that the installer sees, which for a 32-bit program on 64-bit
 # Windows (WoW64) is "C:\Program Files (x86)".
 PROGRAM_FILES = "Program Files" if BITS == 64 else "Program Files (x86)"
 GS_DEFAULT = "C:\\" + PROGRAM_FILES + r"\gs\gs10.00\bin\gswin32c.exe"
+# Where an update puts the next version (change = ghostscript_moved).
+GS_UPDATED = "C:\\" + PROGRAM_FILES + r"\gs\gs10.05\bin\gswin32c.exe"
 DATA = os.path.join(HERE, "..", "data")
 
 PRINTER_KEY = r"HKLM\SYSTEM\CurrentControlSet\Control\Print\Printers\DUR-Orarudi"
@@ -105,7 +115,8 @@ def messages():
             texts[name] = []
         elif name:
             texts[name].append(line)
-    return {k: "\n".join(v).rstrip("\n") for k, v in texts.items()}
+    texts = {k: "\n".join(v).rstrip("\n") for k, v in texts.items()}
+    return {k: "\n".join(texts["stays"] if l == "{stays}" else l for l in v.split("\n")) for k, v in texts.items()}
 
 def values(name, progdir=""):
     """A .tsv of registry values -> {lower-case name: (type, bytes)}"""
@@ -132,7 +143,9 @@ def scenarios():
                                           printer="no", registry=[], blocked="", locale="C.UTF-8",
                                           step=[], box=[], opens="", quiet="no", station="visible",
                                           printui="works", log="", output="", package="", plant="no",
-                                          folder="", end=None, setup=None, outcome=None)
+                                          folder="", installed="no", change=[], dependent="no",
+                                          spooler="", delete="", admin="yes", left="", via="",
+                                          end=None, setup=None, outcome=None)
             continue
         key, value = (x.strip() for x in line.split("=", 1))
         if isinstance(row[key], list):
@@ -144,12 +157,16 @@ def scenarios():
 MESSAGES = messages()
 # The command line that installs the printer, {program} for the program folder.
 PRINTER_COMMAND = next(filter(None, data_lines("printer_command.txt")))
+# The port and the driver model it names, which the spooler must report.
+PRINTER_PORT = re.search(r' /r "([^"]*)"', PRINTER_COMMAND).group(1)
+DRIVER_MODEL = re.search(r' /m "([^"]*)"', PRINTER_COMMAND).group(1)
+# exit_codes.tsv: name, code and further fields; only the first two are read.
+EXIT_CODES = dict((f[0], int(f[1])) for f in (l.split("\t") for l in filter(None, data_lines("exit_codes.tsv"))))
+
 # What a log file that is there already holds: the record an earlier run left.
 EARLIER = b"\xef\xbb\xbf" + next(filter(None, data_lines("earlier_log.txt"))).encode("utf-8") + b"\r\n"
 # Where the row with plant = yes starts the installer: a folder a user made.
 START_FOLDER = "Arbeit"
-# exit_codes.tsv: name, code and further fields; only the first two are read.
-EXIT_CODES = dict((f[0], int(f[1])) for f in (l.split("\t") for l in filter(None, data_lines("exit_codes.tsv"))))
 
 failures = []
 def check(what, ok, detail=""):
@@ -204,142 +221,61 @@ def file_tree(drive_c):
     return out
 
 def winerun(prefix, *args):
-    env = dict(os.environ, WINERUN_KEEP=prefix)
+    # The system's RUNDLL32 loads the stand-in printui.dll in SysWOW64.
+    env = dict(os.environ, WINERUN_KEEP=prefix, WINEDLLOVERRIDES="mscoree,mshtml=;printui=n")
     r = subprocess.run([WINERUN, *args], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120 * SLOW)
     if r.returncode == SKIPPED:
         print(r.stdout.decode("utf-8", "replace"))
         sys.exit(SKIPPED)
     return r
 
-# Where the removal runs below write their log and find their starter: below
-# C:\users, which file_tree() leaves out.
-REMOVAL_LOG = r"C:\users\Public\Entfernen.log"
-# A starter that starts the spooler first (it does not run in a fresh Wine
-# session), so that Entfernen.cmd must stop and start it again, and then
-# says whether the spooler runs. cmd /c, not call: Wine's call loses the
-# exit code of a script's exit /b.
-SPOOLER_STARTER = ("@echo off\r\nnet start spooler >nul 2>&1\r\n"
-                   'cmd /c "' + PROGDIR_WIN + 'Entfernen.cmd" %*\r\nset rc=%errorlevel%\r\n'
-                   'sc query spooler | find "RUNNING" >nul\r\nif not errorlevel 1 echo spooler running\r\n'
-                   "exit /b %rc%\r\n")
-SPOOLER_RUNNING = "spooler running"
+def setup_error(what, detail=""):
+    print("SET-UP ERROR (the scenario could not be prepared; this says nothing about the product): " + what +
+          ("\n" + detail if detail else ""))
+    sys.exit(SETUP_ERROR)
 
-def removal_run(prefix, *args, denied=False, spooler=False, printui=False):
-    """Entfernen.cmd from the package folder with ARGS, its console input
-    from /dev/null; with denied, "net session" answers as for a user without
-    administrator rights; with spooler, through SPOOLER_STARTER; with printui,
-    the system's RUNDLL32 removes a printer as the spooler would (Wine's
-    printui does not). Answers the exit code and what the scripts printed
-    (Wine's own debug lines left out)."""
-    env = dict(os.environ, WINERUN_KEEP=prefix, WINEDEBUG="trace+printui")
-    system32 = os.path.join(prefix, "drive_c", "windows", "system32")
-    originals = {}
-    # A system file is replaced (a new file in its place), never written into.
-    def put(name, data):
-        path = os.path.join(system32, name)
-        originals.setdefault(name, open(path, "rb").read())
-        os.unlink(path)
-        open(path, "wb").write(data)
-    overrides = []
-    if denied:
-        put("net.exe", open(os.path.join(E2E, "denied_standin.exe"), "rb").read())
-        overrides.append("net.exe=n")
-    if printui:
-        put("rundll32.exe", open(os.path.join(E2E, "printui_standin.exe"), "rb").read())
-        overrides.append("rundll32.exe=n")
-    if overrides:
-        env["WINEDLLOVERRIDES"] = "mscoree,mshtml=;" + ";".join(overrides)
-    script = PROGDIR_WIN + "Entfernen.cmd"
-    if spooler:
-        script = r"C:\users\Public\Entfernen-Spooler.cmd"
-        with open(os.path.join(prefix, "drive_c", "users", "Public", "Entfernen-Spooler.cmd"), "w", newline="") as f:
-            f.write(SPOOLER_STARTER)
-    try:
-        r = subprocess.run([WINERUN, "cmd", "/c", script, *args], env=env, stdin=subprocess.DEVNULL,
-                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
-    finally:
-        for name, data in originals.items():
-            put(name, data)
-    out = r.stdout.decode("cp1252", "replace").replace("\r", "")
-    printed = [l for l in out.split("\n") if not re.match(r"[0-9a-f]{4}:(trace|fixme|err|warn):", l)]
-    return r.returncode, "\n".join(printed).strip("\n"), out
+def prepare_step(prefix, what, *args):
+    """A preparation step through winerun; one that fails is a set-up error."""
+    r = winerun(prefix, *args)
+    if r.returncode != 0:
+        setup_error("%s: exit code %d" % (what, r.returncode), r.stdout.decode("utf-8", "replace")[-1500:])
+    return r
 
-def removal_log(prefix):
-    """The removal log's lines, read in the ANSI code page it is written in."""
-    path = os.path.join(prefix, "drive_c", *REMOVAL_LOG[3:].split("\\"))
-    return open(path, "rb").read().decode("cp1252").split("\r\n") if os.path.exists(path) else []
-
-def check_removal(prefix, drive_c, progdir):
-    shutil.copy(REMOVAL_SCRIPT, os.path.join(progdir, "Entfernen.cmd"))
-    system_reg = os.path.join(prefix, "system.reg")
-    state = lambda: (print_tree(parse_reg(system_reg)), file_tree(drive_c))
-    installed_reg, installed_files = state()
-    check("installed: the port below the German monitor", GERMAN_PORT in installed_reg, str(sorted(installed_reg))[:600])
-    script = os.path.join("paket dravelin", "merovast.cmd")
-    check("installed: the print script", script in installed_files)
-
-    rc, out, _ = removal_run(prefix, denied=True)
-    print("--- Entfernen.cmd without administrator rights:\n" + out)
-    check("without administrator rights: exit code %d" % EXIT_CODES["removal_denied"], rc == EXIT_CODES["removal_denied"], str(rc))
-    check("without administrator rights: it says so", "Administratorrechte" in out)
-    check("without administrator rights: nothing changed", state() == (installed_reg, installed_files))
-
-    rc, out, _ = removal_run(prefix, "/bogus")
-    check("unknown switch: exit code %d" % EXIT_CODES["removal_usage_error"], rc == EXIT_CODES["removal_usage_error"], str(rc))
-    check("unknown switch: nothing changed", state() == (installed_reg, installed_files))
-
-    # Quiet, as a distribution tool runs it, while the spooler runs: nothing
-    # printed (no prompt, no pause), the log tells each step.
-    rc, out, _ = removal_run(prefix, "/quiet", "/log", REMOVAL_LOG, spooler=True, printui=True)
-    removed_reg, removed_files = state()
-    log = removal_log(prefix)
-    print("--- Entfernen.cmd /quiet, its log:\n" + "\n".join(log))
-    check("removal: exit code %d" % EXIT_CODES["removal_clean"], rc == EXIT_CODES["removal_clean"], str(rc))
-    check("removal: quiet, and the spooler runs again afterwards", out == SPOOLER_RUNNING, out[:600])
-    ours = lambda k: k == GERMAN_PORT or k == PRINTER or k.startswith(PRINTER + "\\")
-    check("installed: the printer", PRINTER in installed_reg, str(sorted(installed_reg))[:600])
-    check("removal: the printer and the port are gone, other ports, printers and monitors stay",
-          removed_reg == {k: v for k, v in installed_reg.items() if not ours(k)},
-          str(sorted(k for k in set(removed_reg) | set(installed_reg) if removed_reg.get(k) != installed_reg.get(k)))[:400])
-    check("removal: Merovast.cmd is gone, c:\\Daten\\PDF and every other file stay",
-          removed_files == {k: v for k, v in installed_files.items() if k != script},
-          str(sorted(k for k in set(removed_files) | set(installed_files) if removed_files.get(k) != installed_files.get(k)))[:400])
-    stamped = [l for l in log if l]
-    check("removal log: every line begins with a time stamp",
-          stamped and all(re.match(r"\d{1,2}\.\d{1,2}\.\d{4} \d{1,2}:\d\d", l) for l in stamped), "\n".join(stamped[:3]))
-    for what in ('Anschluss Dravelin: beim Monitor "Umgeleiteter Anschluß" gelöscht.', "Druckwarteschlange angehalten.",
-                 "net start spooler beendet, Exit-Code 0.", "Druckskript Merovast.cmd gelöscht.",
-                 "Ende: Exit-Code %d (alles entfernt)." % EXIT_CODES["removal_clean"]):
-        check("removal log, in the ANSI code page: " + what, any(l.endswith(" " + what) for l in log))
-
-    rc, out, _ = removal_run(prefix, "-Q", "-LOG", REMOVAL_LOG, printui=True)
-    log_again = removal_log(prefix)
-    check("second removal: exit code %d" % EXIT_CODES["removal_clean"], rc == EXIT_CODES["removal_clean"], str(rc))
-    check("second removal: quiet", out == "", out[:600])
-    check("second removal: changes nothing", state() == (removed_reg, removed_files))
-    check("second removal: the log is appended to and says nothing was there",
-          log_again[:len(log) - 1] == log[:-1] and any("nichts mehr vorhanden" in l for l in log_again[len(log) - 1:]),
-          "\n".join(log_again[len(log) - 1:]))
-
-    # A printer that Wine's printui cannot delete stays: named, its own code.
-    winerun(prefix, "reg", "add", PRINTER_KEY, "/v", "Name", "/t", "REG_SZ", "/d", "DUR-Orarudi", "/f")
-    rc, out, raw = removal_run(prefix)
-    print("--- Entfernen.cmd with a printer left:\n" + out)
-    check("printer left: exit code %d" % EXIT_CODES["removal_left"], rc == EXIT_CODES["removal_left"], str(rc))
-    check("printer left: printui is asked to remove it quietly", PRINTUI_REMOVAL in raw, raw[:600])
-    check("printer left: it is named", "Nicht entfernt werden konnte: Drucker DUR-Orarudi." in out, out[:600])
-    # A pause or a question would print after the script's last line.
-    check("printer left: it names what stays and ends there, without a pause",
-          out.endswith('c:\\Daten\\PDF mit Ihren PDF-Dateien,\n  - RedMon und Ghostscript (bei Bedarf über '
-                       '"Programme und Features"),\n  - der Druckertreiber (bei Bedarf unter "Druckservereigenschaften").'),
-          out[-300:])
+def prepare_batch(prefix, what, lines):
+    """Command lines run exactly as written (a batch file, in the OEM code
+    page cmd reads it in, so that no argument quoting of Wine's changes
+    them); the batch's exit code is checked."""
+    path = os.path.join(prefix, "drive_c", "users", "Public", "Vorbereitung.cmd")
+    with open(path, "wb") as f:
+        f.write(("@echo off\r\n" + lines + "\r\nexit /b %errorlevel%\r\n").encode("cp850"))
+    prepare_step(prefix, what, "cmd", "/c", r"C:\users\Public\Vorbereitung.cmd")
 
 # The installer and the UI driver side by side, in one session of the Wine
 # runner (its prefix, display and locale); the results come back as JSON.
 SIDE_BY_SIDE = r"""
 import json, os, subprocess, sys
-wine, command, driver, log, result, slow, done, *steps = [os.environ["WINERUN_WINE"]] + sys.argv[1:]
+wine, command, driver, log, result, slow, done, session, *steps = [os.environ["WINERUN_WINE"]] + sys.argv[1:]
 slow = int(slow)
+session = json.loads(session)
+# Services run only as long as the session, and the session only as long as
+# a program of it runs (winerun's server does not linger): a console that
+# waits for input keeps it from the first command to the last. What the run
+# needs running is started here, before it, and checked; what it left is
+# asked afterwards.
+keeper = subprocess.Popen([wine, "cmd", "/k"], stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL) if session["before"] else None
+# A command of the session, its output through a file: a service it starts
+# may hold on to a pipe for as long as it runs.
+def session_command(command):
+    with open(result + ".session", "w+b") as f:
+        rc = subprocess.run([wine, *command], stdout=f, stderr=subprocess.DEVNULL, timeout=120 * slow).returncode
+        f.seek(0)
+        return rc, f.read().decode("utf-8", "replace")
+for before in session["before"]:
+    rc, printed = session_command(before)
+    if rc != 0:
+        json.dump({"setup_error": " ".join(before) + ": exit code %d\n" % rc + printed[-1500:]}, open(result, "w"))
+        sys.exit(0)
 # Wine's output goes to a file: a pipe would stay open as long as any Wine
 # process of the session holds it (the server, the UI driver), and the UI
 # driver of a quiet run only ends once the installer has.
@@ -359,8 +295,12 @@ open(done, "w").close()
 drv_rc = drv.wait(timeout=60 * slow) if drv else 0
 out_file.seek(0)
 out = out_file.read()
+after = [session_command(a)[1] for a in session["after"]]
+if keeper:
+    keeper.stdin.close()
+    keeper.wait(timeout=60 * slow)
 json.dump({"rc": inst.returncode, "drv_rc": drv_rc, "out": out.decode("utf-8", "replace"),
-           "timed_out": timed_out}, open(result, "w"))
+           "timed_out": timed_out, "after": after}, open(result, "w"))
 """
 
 def arguments(s):
@@ -368,11 +308,29 @@ def arguments(s):
     kept whole, {program} filled in."""
     return [a or b for a, b in re.findall(r'"([^"]*)"|(\S+)', s["args"].replace("{program}", PROGDIR_WIN))]
 
+def removal(s):
+    return "/remove" in s["args"].split()
+
+def session(s):
+    """What runs in the run's own Wine session: before it, the spooler a
+    removal must stop and start again (unable to start again for spooler =
+    no_restart); after it, the spooler's state. A service that depends on
+    the spooler (dependent = yes) is the simulation's: Wine's
+    EnumDependentServices is a stub that lists none, and its service manager
+    stops a service whose dependents run."""
+    if not removal(s):
+        return {"before": [], "after": []}
+    before = [["net", "start", "spooler"]]
+    if s["spooler"] == "no_restart":
+        before.append([SPOOLER_TOOL, "break"])
+    return {"before": before, "after": [[SPOOLER_TOOL, "state"]]}
+
 def run_installer(prefix, progdir_unix, s, log):
     """Runs the installer of row s (in a window station no user sees for
-    station = hidden) while the UI driver takes the steps, or watches for
-    any window in a quiet run; answers its exit code, the driver's and
-    Wine's output."""
+    station = hidden; through Entfernen.cmd, without /remove, for via =
+    removal_script) while the UI driver takes the steps, or watches for any
+    window in a quiet run; answers its exit code, the driver's and Wine's
+    output, and what the session's commands printed afterwards."""
     result, done = log + ".result.json", log + ".done"
     # The system's RUNDLL32 loads the stand-in printui.dll in SysWOW64.
     env = dict(os.environ, WINERUN_KEEP=prefix, WINERUN_LOCALE=s["locale"], WINEDEBUG="trace+process",
@@ -382,16 +340,22 @@ def run_installer(prefix, progdir_unix, s, log):
     steps = s["step"] + (["watch:Z:" + done.replace("/", "\\")] if s["quiet"] == "yes" else [])
     waits = ["wait:%d" % (30 * SLOW)] if steps and SLOW > 1 else []
     command = [os.path.join(progdir_unix, "DravelinInstall.exe")]
+    args = arguments(s)
     if s["station"] == "hidden":
         command = [os.path.join(E2E, "winsta_starter.exe"), PROGDIR_WIN + "DravelinInstall.exe"]
+    if s["via"] == "removal_script":
+        command = ["cmd", "/c", PROGDIR_WIN + "Entfernen.cmd"]
+        args = [a for a in args if a.lower() != "/remove"]
     subprocess.run([WINERUN, "--host", sys.executable, "-c", SIDE_BY_SIDE,
-                    json.dumps(command + arguments(s)), os.path.join(E2E, "uidriver.exe"),
-                    log, result, str(SLOW), done, *waits, *steps], env=env, stdout=subprocess.DEVNULL,
-                   timeout=240 * SLOW)
+                    json.dumps(command + args), os.path.join(E2E, "uidriver.exe"),
+                    log, result, str(SLOW), done, json.dumps(session(s)), *waits, *steps], env=env,
+                   stdout=subprocess.DEVNULL, timeout=240 * SLOW)
     r = json.load(open(result))
+    if "setup_error" in r:
+        setup_error("in the run's session", r["setup_error"])
     if r["timed_out"]:
         check("installer ends in bounded time", False)
-    return r["rc"], r["drv_rc"], r["out"]
+    return r["rc"], r["drv_rc"], r["out"], r["after"]
 
 def started(out):
     """The programs started, from Wine's process trace: [(application name
@@ -422,13 +386,20 @@ def expected_script(gs, progdir):
              for l in filter(None, data_lines("print_script.txt"))]
     return "".join(l + "\r\n" for l in lines).encode("cp437")
 
+def printui(line):
+    """PrintUIEntry through the system's 32-bit RUNDLL32, which loads the
+    stand-in printui.dll."""
+    return r"C:\windows\syswow64\rundll32.exe PRINTUI.DLL,PrintUIEntry " + line
+
 def prepare(s, prefix, drive_c, progdir):
-    """Sets the prefix up for scenario s."""
+    """Sets the prefix up for scenario s, up to and including the
+    installation that installed = yes asks for."""
     redmon = os.path.join(progdir, "printer")
     os.makedirs(redmon)
     shutil.copy(INSTALLER, os.path.join(progdir, "DravelinInstall.exe"))
     shutil.copy(REDMON_SETUP, os.path.join(redmon, "setup.exe"))
     shutil.copy(REDMON_SETUP64, os.path.join(redmon, "setup64.exe"))
+    shutil.copy(REMOVAL_SCRIPT, os.path.join(progdir, "Entfernen.cmd"))
     # Only the owner may write, unless the row lets everyone.
     os.chmod(progdir, 0o777 if s["package"] == "writable" else 0o755)
     os.chmod(redmon, 0o755)
@@ -458,15 +429,48 @@ def prepare(s, prefix, drive_c, progdir):
         os.makedirs(os.path.dirname(gs_unix))
         shutil.copy(os.path.join(E2E, "uidriver.exe"), gs_unix)
     stored = [(GERMAN_MONITOR_KEY, "Driver", "redmon35.dll")] if s["monitor"] == "german" else []
-    if s["printer"] == "yes":
-        stored.append((PRINTER_KEY, "Name", "DUR-Orarudi"))
     stored += [("HKLM\\" + k, n, t) for k, n, t in (v.split("|", 2) for v in s["registry"])]
-    for key, value, data in stored:
-        winerun(prefix, "reg", "add", key, "/v", value, "/t", "REG_SZ", "/d", data, "/f")
+    steps = ['reg add "%s" /v "%s" /t REG_SZ /d "%s" /f >nul' % v for v in stored]
+    if s["printer"] == "yes":
+        steps.append(printui('/if /b "DUR-Orarudi" /f "x" /r "%s" /m "%s"' % (PRINTER_PORT, DRIVER_MODEL)))
+    # All in one session: the first step that fails ends the batch with its
+    # exit code (read on the line after it: Wine's "exit /b" alone ends with 0).
+    if steps:
+        prepare_batch(prefix, "the row's registry values and printer",
+                      "\r\n".join(l + "\r\nif errorlevel 1 exit /b %errorlevel%" for l in steps))
     if s["monitor"] == "setup_fails":
         open(os.path.join(redmon, "register.off"), "w").close()
+    if s["installed"] == "yes":
+        end = "printer_not_created" if s["printui"] == "fails" else "completed"
+        r = winerun(prefix, os.path.join(progdir, "DravelinInstall.exe"), "/quiet")
+        if r.returncode != EXIT_CODES[end]:
+            setup_error("the installation before the run ended with %d, not %d" % (r.returncode, EXIT_CODES[end]))
+        # What the row's own run does with RedMon's set-up is checked by itself.
+        if os.path.exists(os.path.join(redmon, "setup.log")):
+            os.unlink(os.path.join(redmon, "setup.log"))
+
+def change(s, prefix, drive_c, progdir):
+    """What happens to the installation before the run (change), and a
+    blocked print script; answers the Ghostscript path the run must find."""
+    gs = ghostscript(s)
+    for what in s["change"]:
+        if what == "ghostscript_moved":
+            shutil.rmtree(os.path.join(drive_c, *gs[3:].split("\\")[:-2]))
+            gs = GS_UPDATED
+            gs_unix = os.path.join(drive_c, *gs[3:].split("\\"))
+            os.makedirs(os.path.dirname(gs_unix))
+            shutil.copy(os.path.join(E2E, "uidriver.exe"), gs_unix)
+        elif what == "port_value":
+            key = (GERMAN_MONITOR_KEY if s["monitor"] == "german" else "HKLM\\" + MONITOR) + r"\Ports\Dravelin:"
+            prepare_step(prefix, "reg add the port's Delay", "reg", "add", key, "/v", "Delay", "/t", "REG_DWORD", "/d", "0", "/f")
+        elif what == "printer_gone":
+            prepare_batch(prefix, "the printer deleted through the spooler", printui('/dl /n "DUR-Orarudi" /q'))
+        elif what == "wpp":
+            prepare_step(prefix, "reg add the protected print policy", "reg", "add", WPP_KEY, "/v",
+                         "WindowsProtectedPrintGroupPolicyState", "/t", "REG_DWORD", "/d", "1", "/f")
     if s["blocked"] == "print_script":
         os.makedirs(os.path.join(progdir, "Merovast.cmd"))
+    return gs
 
 def ghostscript(s):
     """The Ghostscript path of scenario s, or None."""
@@ -480,10 +484,27 @@ def box_matches(name, text, s):
              .replace("{folder}", s["folder"].replace("{program}", PROGDIR_WIN)).split("{error}"))
     return re.fullmatch("[^\n]+".join(re.escape(p) for p in parts), text) is not None
 
-def verify(s, run, before, after, prefix, drive_c, progdir):
-    """Checks what scenario s must have shown and left behind."""
-    rc, seen, ui, out = run
+def without_ours(keys, s):
+    """The print tree without our printer (key and subkeys) and our port;
+    with left = printer, the printer's keys stay. Wine's system.reg lists a
+    key without values only while it has no subkeys: the monitor's "Ports"
+    key, emptied by the removal, appears then. Such keys do not count,
+    unless they are ours."""
+    port = GERMAN_PORT if s["monitor"] == "german" else PORT
+    is_ours = lambda k: k == port or k == PRINTER or k.startswith(PRINTER + "\\")
+    ours = lambda k: k == port or (s["left"] != "printer" and (k == PRINTER or k.startswith(PRINTER + "\\")))
+    return {k: v for k, v in keys.items() if not ours(k) and (v or is_ours(k))}
+
+def differing(a, b):
+    return str(sorted(k for k in set(a) | set(b) if a.get(k) != b.get(k)))[:400]
+
+def verify(s, run, before, after, installed, gs, prefix, drive_c, progdir):
+    """Checks what scenario s must have shown and left behind; installed is
+    the print tree as the installation before the run left it, gs the
+    Ghostscript the run must find."""
+    rc, seen, ui, out, services = run
     (before_reg, before_files), (after_reg, after_files) = before, after
+    port = GERMAN_PORT if s["monitor"] == "german" else PORT
     check("exit code %d (%s)" % (EXIT_CODES[s["end"]], s["end"]), rc == EXIT_CODES[s["end"]], str(rc))
     check("every caption is the installation title", all(b[0] == MESSAGES["title"] for b in seen), str(seen))
     expected = [b.split() for b in s["box"]]
@@ -505,48 +526,70 @@ def verify(s, run, before, after, prefix, drive_c, progdir):
         check("the dialog proposes gswin32c.exe", "\nproposed gswin32c.exe\n" in ui, ui[-300:])
     pdf = os.path.join(drive_c, "Daten", "PDF")
     if s["outcome"] == "unchanged":
-        check("registry below Control\\Print unchanged", before_reg == after_reg,
-              str(sorted(k for k in set(after_reg) | set(before_reg) if after_reg.get(k) != before_reg.get(k)))[:400])
+        check("registry below Control\\Print unchanged", before_reg == after_reg, differing(after_reg, before_reg))
         extra = {k for k in set(after_files) | set(before_files)
                  if before_files.get(k) != after_files.get(k) and k != os.path.join("paket dravelin", "printer", "setup.log")}
         check("files unchanged", not extra, str(sorted(extra))[:400])
-    port = GERMAN_PORT if s["monitor"] == "german" else PORT
-    if s["outcome"] in ("installed", "failed", "removal"):
+    script = os.path.join(progdir, "Merovast.cmd")
+    script_key = os.path.join("paket dravelin", "merovast.cmd")
+    if s["outcome"] == "repaired":
+        check("registry below Control\\Print as the installation left it", after_reg == installed,
+              differing(after_reg, installed))
+        got = open(script, "rb").read() if os.path.exists(script) else b""
+        check("print script bytes for the Ghostscript found now", got == expected_script(gs, PROGDIR_WIN), repr(got))
+        recreated = PRINTER_COMMAND.replace("{program}", PROGDIR_WIN) + " /q" in [line for _, line in started(out)]
+        check("PrintUIEntry only for a printer the spooler lost", recreated == ("printer_gone" in s["change"]),
+              "\n".join(map(str, started(out))))
+    if s["outcome"] == "removed":
+        left = {k: v for k, v in after_reg.items() if v or k == port or k == PRINTER or k.startswith(PRINTER + "\\")}
+        check("removal: our printer, its key and the port gone; other ports, printers and monitors stay",
+              left == without_ours(before_reg, s), differing(left, without_ours(before_reg, s)))
+        check("removal: Merovast.cmd gone, c:\\Daten\\PDF and every other file stay",
+              after_files == {k: v for k, v in before_files.items() if k != script_key},
+              differing(after_files, {k: v for k, v in before_files.items() if k != script_key}))
+        state = "1" if s["spooler"] == "no_restart" else "4"
+        check("the spooler's state afterwards: %s" % state, ("Spooler %s" % state) in services[0].splitlines(), services[0])
+        if s["via"] == "removal_script":
+            printed = [l for l in out.replace("\r", "").split("\n")
+                       if l and not re.match(r"[0-9a-f]{4}:(trace|fixme|err|warn):", l)]
+            check("Entfernen.cmd, quiet: nothing printed, no pause", not printed, "\n".join(printed)[:400])
+    if s["outcome"] in ("installed", "failed"):
         check("the port's twelve values", after_reg.get(port, {}) == values("port_values.tsv", PROGDIR_WIN),
               str(after_reg.get(port)))
-    if s["monitor"] == "setup" and s["outcome"] != "unchanged":
+    if s["monitor"] == "setup" and s["outcome"] in ("installed", "failed"):
         check("the monitor's key appeared", after_reg.get(MONITOR, {}).get("driver") == (1, b"redmon35.dll\0"),
               str(after_reg.get(MONITOR)))
-    if s["outcome"] in ("installed", "removal"):
+    if s["outcome"] == "installed":
         dd = after_reg.get(DRIVERDATA, {})
         check("driver data", dd == values("driver_data.tsv"),
               str({k: (t, len(b), b[:48].hex()) for k, (t, b) in dd.items()}))
-        script = os.path.join(progdir, "Merovast.cmd")
         got = open(script, "rb").read() if os.path.exists(script) else b""
-        check("print script bytes", got == expected_script(ghostscript(s), PROGDIR_WIN), repr(got))
+        check("print script bytes", got == expected_script(gs, PROGDIR_WIN), repr(got))
         printer_command = PRINTER_COMMAND.replace("{program}", PROGDIR_WIN) + (" /q" if s["quiet"] == "yes" else "")
         rundll32 = [app for app, line in started(out) if line == printer_command]
         check("printer installed through PrintUIEntry, by the system's RUNDLL32",
               len(rundll32) == 1 and (rundll32[0] or "").lower() == "c:\\windows\\system32\\rundll32.exe",
               "\n".join(map(str, started(out))))
-        name = after_reg.get(PRINTER, {}).get("name")
+        # Wine's spooler keeps its printers in this key: the values it wrote.
+        printer = after_reg.get(PRINTER, {})
+        spooled = {k: printer.get(k) for k in ("name", "port", "printer driver")}
         if s["end"] == "printer_not_created":
-            check("no printer: no \"Name\" value", name is None, str(name))
+            check("no printer: the spooler wrote nothing", spooled == dict.fromkeys(spooled), str(spooled))
         else:
-            check("the printer's \"Name\" value", name == (1, b"DUR-Orarudi\0"), str(name))
+            check("the printer with Wine's spooler: name, port and driver",
+                  spooled == {"name": (1, b"DUR-Orarudi\0"), "port": (1, PRINTER_PORT.encode() + b"\0"),
+                              "printer driver": (1, DRIVER_MODEL.encode() + b"\0")}, str(spooled))
         # Wine keeps a folder's access list as its Unix mode: everyone's full
         # access reads as write permission for others.
         check("the output folder gives everyone full access", os.path.isdir(pdf) and os.stat(pdf).st_mode & 0o002,
               oct(os.stat(pdf).st_mode) if os.path.isdir(pdf) else "missing")
-    if s["outcome"] != "unchanged":
+    if s["outcome"] in ("installed", "failed"):
         check("output folder created, no script in it", os.path.isdir(pdf) and os.listdir(pdf) == [])
     if s["setup"] == "ran":
         setup = [app for app, line in started(out) if line == '"' + PROGDIR_WIN + 'printer\\setup.exe" -silent']
         check("RedMon's set-up started by its full path", setup == [PROGDIR_WIN + "printer\\setup.exe"], str(setup))
     for mark in (os.path.join(progdir, "RUNDLL32.exe.ran"), os.path.join(drive_c, START_FOLDER, "cacls.bat.ran")):
         check("nothing planted ran: no " + os.path.basename(mark), not os.path.exists(mark))
-    if s["outcome"] == "removal":
-        check_removal(prefix, drive_c, progdir)
     if s["log"]:
         check_log(s, out, before_reg, after_reg, drive_c)
 
@@ -616,17 +659,19 @@ def main():
         progdir = os.path.join(drive_c, "Paket Dravelin")
         prepare(s, prefix, drive_c, progdir)
         state = lambda: (print_tree(parse_reg(os.path.join(prefix, "system.reg"))), file_tree(drive_c))
+        installed = state()[0]
+        gs = change(s, prefix, drive_c, progdir)
         before = state()
         log = os.path.join(work, "ui.log")
         open(log, "w").close()
-        rc, drv_rc, out = run_installer(prefix, progdir, s, log)
+        rc, drv_rc, out, services = run_installer(prefix, progdir, s, log)
         after = state()
         ui = open(log, encoding="utf-8").read()
         print("--- UI driver log:\n" + ui)
         check("UI driver found every window (rc %d)" % drv_rc, drv_rc == 0)
         icons = re.findall(r"^icon (\w+)$", ui, re.M)
         check("every message box shows its icon", all(i == "yes" for i in icons), str(icons))
-        verify(s, (rc, boxes(log), ui, out), before, after, prefix, drive_c, progdir)
+        verify(s, (rc, boxes(log), ui, out, services), before, after, installed, gs, prefix, drive_c, progdir)
     finally:
         shutil.rmtree(work, ignore_errors=True)
     print("%s: %s" % (NAME, "passed" if not failures else "FAILED: " + ", ".join(failures)))

@@ -1,15 +1,18 @@
 // The host runner of the scenario table (tests/data/scenarios.txt): each row
 // becomes a run on the simulated machine. Besides what the row demands, it
 // checks what only the simulation records: the order and bytes of every
-// registry write, the pointer under each box and program, and the dialog's
-// record.
+// registry write, the pointer under each box and program, the dialog's
+// record, and the order in which services were stopped and started.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "platform/owners.h"
 #include "platform/test_hooks.h"
 #include "tests/host/installer_fixture.h"
 #include "tests/host/ui_constants.h"
@@ -23,6 +26,17 @@ namespace {
 
 using ::testing::ElementsAreArray;
 using test_data::Scenario;
+
+// Where an update puts the next Ghostscript version (change ghostscript_moved).
+const std::string kGhostscriptUpdated = "C:\\Program Files\\gs\\gs9.56\\bin\\gswin32c.exe";
+const std::string kPolicyKey = "Software\\Policies\\Microsoft\\Windows NT\\Printers\\WPP";
+const std::string kDependent = "DravelinDienst";
+// What a file that is there already holds: a record an earlier run left.
+const std::string kEarlier = "\xEF\xBB\xBF" + test_data::EarlierLog();
+// Where the link of "log = link" leads.
+const std::string kLinkedFile = std::string(sim::kSystemFolder) + "\\drivers\\etc\\hosts";
+// Where "plant = yes" starts the installer, and the programs it plants.
+const std::string kStartFolder = "C:\\Arbeit";
 
 std::vector<Scenario> SimRows() {
   std::vector<Scenario> rows;
@@ -55,21 +69,54 @@ std::string Replace(std::string text, const std::string& from, const std::string
   return at == std::string::npos ? text : text.replace(at, from.size(), to);
 }
 
-// What a file that is there already holds: a record an earlier run left.
-const std::string kEarlier = "\xEF\xBB\xBF" + test_data::EarlierLog();
-// Where the link of "log = link" leads.
-const std::string kLinkedFile = std::string(sim::kSystemFolder) + "\\drivers\\etc\\hosts";
-// Where "plant = yes" starts the installer, and the programs it plants.
-const std::string kStartFolder = "C:\\Arbeit";
+bool Has(const std::vector<std::string>& list, const std::string& item) {
+  return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+// The lines of a dump without those of a key (the key, its values, its subkeys).
+std::string Without(const std::string& dump, const std::string& key) {
+  std::istringstream lines(dump);
+  std::string kept, line;
+  while (std::getline(lines, line)) {
+    const bool below = line.rfind(key, 0) == 0 &&
+                       (line.size() == key.size() || line[key.size()] == '\\' || line[key.size()] == '|');
+    if (!below) kept += line + "\n";
+  }
+  return kept;
+}
+
+// A file dump without one file's entry ("<path>|<attributes>|<content>|..."
+// up to the end of its line, the content as it was, line breaks and all).
+std::string WithoutFile(std::string dump, const std::string& path, const std::string& content) {
+  const std::size_t at = dump.rfind(path + "|", 0) == 0 ? 0 : dump.find("\n" + path + "|");
+  if (at == std::string::npos) return dump;
+  const std::size_t begin = at == 0 ? 0 : at + 1;
+  const std::size_t attributesEnd = dump.find('|', begin + path.size() + 1);
+  const std::size_t lineEnd = dump.find('\n', attributesEnd + 1 + content.size());
+  return dump.erase(begin, lineEnd + 1 - begin);
+}
+
+// The things of a run on the simulated machine that grow with every run,
+// counted, so that a row's checks see only its own run.
+struct Counts {
+  std::size_t writes = 0, processes = 0, boxes = 0, dialogs = 0, pointers = 0;
+};
+
+Counts Now() {
+  return {sim::RegWrites().size(), sim::Processes().size(), sim::MessageBoxes().size(), sim::Dialogs().size(),
+          sim::PointerHistory().size()};
+}
+
+template <typename T>
+std::vector<T> From(const std::vector<T>& all, std::size_t first) {
+  return std::vector<T>(all.begin() + static_cast<std::ptrdiff_t>(first), all.end());
+}
 
 class ScenarioRun : public InstallerRun, public ::testing::WithParamInterface<Scenario> {
  protected:
   // The row's machine and answers; answers the Ghostscript path the run
   // must find.
   std::string PrepareRow(const Scenario& s) {
-    if (!s.args.empty()) {
-      sim::SetCommandLine("\"" + programFolder + "DravelinInstall.exe\" " + Replace(s.args, "{program}", programFolder));
-    }
     sim::SetWindowStationVisible(s.station != "hidden");
     sim::FailWindowStationQuery(s.station == "unknown");
     if (s.station == "session0") sim::SetWindowsVersion({6, 1, 7601, "Service Pack 1"});
@@ -113,12 +160,42 @@ class ScenarioRun : public InstallerRun, public ::testing::WithParamInterface<Sc
       sim::AddFile(kLinkedFile, kEarlier);
       sim::AddLink(log, kLinkedFile, false);
     }
-    if (s.printer) {
-      sim::SetValue(platform::kHkeyLocalMachine, kPrinterKey, "Name", platform::kRegSz, Sz("DUR-Orarudi"));
-    }
+    if (s.printer) sim::AddPrinter("DUR-Orarudi", test_data::PrinterPort(), test_data::DriverModel());
     for (const test_data::StoredValue& v : s.registry) {
       sim::SetValue(platform::kHkeyLocalMachine, v.key, v.name, platform::kRegSz, Sz(v.text));
     }
+    if (s.dependent) sim::AddService(kDependent, true, {"Spooler"});
+    if (s.installed) {
+      sim::SetCommandLine("\"" + programFolder + "DravelinInstall.exe\" /quiet");
+      EXPECT_EQ(Run(), ExitCode(s.printui == "fails" ? "printer_not_created" : "completed"))
+          << "set-up error: the installation before the run";
+      installedRegistry = sim::DumpRegistry();
+      // The run under test is a process of its own, with the system's error
+      // boxes as a new process has them.
+      platform::SetErrorMode(0);
+    }
+    for (const std::string& change : s.changes) {
+      if (change == "ghostscript_moved") {
+        sim::RemovePath(kGhostscript.substr(0, kGhostscript.find("\\bin\\")));
+        sim::AddFile(kGhostscriptUpdated, "gs");
+        ghostscript = kGhostscriptUpdated;
+      } else if (change == "port_value") {
+        sim::SetValue(platform::kHkeyLocalMachine, PortKey(s), "Delay", platform::kRegDword, std::string(4, '\0'));
+      } else if (change == "printer_gone") {
+        platform::UniquePrinter printer;
+        EXPECT_TRUE(platform::OpenPrinterA("DUR-Orarudi", platform::kPrinterAllAccess, printer.Receive()) &&
+                    platform::DeletePrinter(printer.Get()))
+            << "set-up error: the printer deleted through the spooler";
+      } else if (change == "wpp") {
+        sim::SetValue(platform::kHkeyLocalMachine, kPolicyKey, "WindowsProtectedPrintGroupPolicyState",
+                      platform::kRegDword, std::string("\x01\0\0\0", 4));
+      }
+    }
+    if (s.spooler == "no_restart") sim::FailServiceStart("Spooler");
+    if (s.deletePrinter == "fails") sim::FailDeletePrinter(platform::kErrorAccessDenied);
+    if (!s.administrator) sim::SetAdministrator(false);
+    sim::SetCommandLine("\"" + programFolder + "DravelinInstall.exe\"" +
+                        (s.args.empty() ? "" : " " + Replace(s.args, "{program}", programFolder)));
     if (s.blocked == "print_script") sim::AddFolder(BlockedFile());
     for (const std::string& step : s.steps) {
       if (step.rfind("file:", 0) == 0) {
@@ -140,16 +217,20 @@ class ScenarioRun : public InstallerRun, public ::testing::WithParamInterface<Sc
     if (path.front() == '"') return path.substr(1, path.find('"', 1) - 1);
     return path.substr(0, path.find(' '));
   }
+  static std::string PortKey(const Scenario& s) {
+    return (s.monitor == "german" ? kGerman : kRedirected) + "\\Ports\\Dravelin:";
+  }
 
-  void ExpectBoxes(const Scenario& s) {
-    ASSERT_EQ(sim::MessageBoxes().size(), s.boxes.size());
+  void ExpectBoxes(const Scenario& s, const Counts& before) {
+    const auto boxes = From(sim::MessageBoxes(), before.boxes);
+    ASSERT_EQ(boxes.size(), s.boxes.size());
     // A file failure is reported under the busy pointer, which stays.
     const int pointer = s.outcome == "failed" ? platform::kPointerHourglass : platform::kPointerDefault;
     for (std::size_t i = 0; i < s.boxes.size(); ++i) {
       std::string text = Replace(Replace(Message(s.boxes[i].message), "{file}", BlockedFile()), "{folder}",
                                  Replace(s.folder, "{program}", programFolder));
       const std::size_t error = text.find("{error}");
-      const std::string& actual = sim::MessageBoxes()[i].text;
+      const std::string& actual = boxes[i].text;
       if (error != std::string::npos && error < actual.size()) {
         // The system's text for the failure, whatever it is, on one line.
         const std::string systemText = actual.substr(error, actual.find('\n', error) - error);
@@ -160,15 +241,16 @@ class ScenarioRun : public InstallerRun, public ::testing::WithParamInterface<Sc
         }
         text.replace(error, 7, systemText);
       }
-      EXPECT_BOX(i, text, Style(s.boxes[i]), pointer);
+      EXPECT_BOX(before.boxes + i, text, Style(s.boxes[i]), pointer);
     }
   }
 
-  void ExpectDialogs(const Scenario& s) {
+  void ExpectDialogs(const Scenario& s, const Counts& before) {
     std::size_t files = 0;
     for (const std::string& step : s.steps) files += step.rfind("file:", 0) == 0;
-    ASSERT_EQ(sim::Dialogs().size(), files);
-    for (const auto& dialog : sim::Dialogs()) {
+    const auto dialogs = From(sim::Dialogs(), before.dialogs);
+    ASSERT_EQ(dialogs.size(), files);
+    for (const auto& dialog : dialogs) {
       EXPECT_FALSE(dialog.save);
       EXPECT_EQ(dialog.owner, 0);
       EXPECT_EQ(dialog.title, "Bitte gswin32c.exe ausw\xe4hlen!");
@@ -192,23 +274,27 @@ class ScenarioRun : public InstallerRun, public ::testing::WithParamInterface<Sc
     EXPECT_EQ(call.showCommand, 1);
   }
 
-  // The programs started, in order: RedMon's set-up before the busy
-  // pointer, the printer's installation under it; each by its full path as
-  // the application name, in the system folder; a quiet run waits a bounded
+  // The programs the run started, in order: RedMon's set-up before the busy
+  // pointer, the printer's installation under it (a repair runs only that,
+  // for a printer the spooler lost); each by its full path as the
+  // application name, in the system folder; a quiet run waits a bounded
   // time for each, a run with a user without a bound. Nothing planted ran.
-  void ExpectPrograms(const Scenario& s) {
+  void ExpectPrograms(const Scenario& s, const Counts& before) {
     std::vector<std::string> expected, programs;
     if (s.setup == "ran") {
       expected.push_back("\"" + programFolder + "printer\\setup.exe\" -silent");
       programs.push_back(programFolder + "printer\\setup.exe");
     }
     const std::size_t underPointer = expected.size();
-    if ((s.outcome == "installed" || s.outcome == "removal") && s.end != "child_timeout") {
+    if ((s.outcome == "installed" && s.end != "child_timeout") ||
+        (s.outcome == "repaired" && Has(s.changes, "printer_gone"))) {
       expected.push_back(RundllLine() + (s.quiet ? " /q" : ""));
       programs.push_back(std::string(sim::kSystemFolder) + "\\rundll32.exe");
     }
-    EXPECT_THAT(CommandLines(), ElementsAreArray(expected));
-    const auto& processes = sim::Processes();
+    const auto processes = From(sim::Processes(), before.processes);
+    std::vector<std::string> started;
+    for (const auto& call : processes) started.push_back(call.commandLine);
+    EXPECT_THAT(started, ElementsAreArray(expected));
     for (std::size_t i = 0; i < processes.size() && i < programs.size(); ++i) {
       SCOPED_TRACE(processes[i].commandLine);
       EXPECT_EQ(processes[i].pointer, i < underPointer ? platform::kPointerDefault : platform::kPointerHourglass);
@@ -284,7 +370,39 @@ class ScenarioRun : public InstallerRun, public ::testing::WithParamInterface<Sc
     }
   }
 
+  // The spooler's printer, as an installation leaves it.
+  static void ExpectPrinter(bool present) {
+    const auto printers = sim::Printers();
+    const auto ours = std::find_if(printers.begin(), printers.end(),
+                                   [](const sim::Printer& p) { return p.name == "DUR-Orarudi"; });
+    ASSERT_EQ(ours != printers.end(), present);
+    if (!present) return;
+    EXPECT_EQ(ours->port, test_data::PrinterPort());
+    EXPECT_EQ(ours->driver, test_data::DriverModel());
+  }
+
+  // A removal: our printer, its key and the port gone, all else as before;
+  // the spooler (and the service that depends on it) running again.
+  void ExpectRemoved(const Scenario& s, const std::string& registry, const std::string& files,
+                     const std::string& script) {
+    const bool printerStays = s.left == "printer";
+    std::string expected = Without(registry, kHklm + PortKey(s));
+    if (!printerStays) expected = Without(expected, kHklm + kPrinterKey);
+    EXPECT_EQ(sim::DumpRegistry(), expected);
+    EXPECT_EQ(sim::DumpFiles(), WithoutFile(files, programFolder + "Merovast.cmd", script));
+    ExpectPrinter(printerStays);
+    const bool restarts = s.spooler != "no_restart";
+    EXPECT_EQ(sim::ServiceState("Spooler"), restarts ? platform::kServiceRunning : platform::kServiceStopped);
+    if (s.dependent) {
+      EXPECT_EQ(sim::ServiceState(kDependent), platform::kServiceRunning);
+      EXPECT_THAT(sim::ServiceControls(), ElementsAreArray({"stop " + kDependent, std::string("stop Spooler"),
+                                                            std::string("start Spooler"), "start " + kDependent}));
+    }
+  }
+
   std::string RundllLine() const { return test_data::PrinterCommand(programFolder); }
+
+  std::string installedRegistry;  // the registry as the installation before the run left it
 };
 
 TEST_P(ScenarioRun, OnTheSimulation) {
@@ -292,26 +410,40 @@ TEST_P(ScenarioRun, OnTheSimulation) {
   const std::string ghostscript = PrepareRow(s);
   const std::string files = sim::DumpFiles();
   const std::string registry = sim::DumpRegistry();
+  const std::string script = sim::FileContent(programFolder + "Merovast.cmd").value_or("");
   const auto logBefore = sim::FileContent(LogPath(s));
+  const Counts before = Now();
 
   EXPECT_EQ(Run(), ExitCode(s.end));
-  ExpectBoxes(s);
+  ExpectBoxes(s, before);
   EXPECT_EQ(sim::UnscriptedPrompts(), 0);
-  ExpectDialogs(s);
+  ExpectDialogs(s, before);
   ExpectPageOpened(s);
-  ExpectPrograms(s);
+  ExpectPrograms(s, before);
   if (!s.log.empty()) ExpectLog(s);
   // Where nobody watches, the system's own error boxes are off too.
   EXPECT_EQ(sim::ErrorMode(), s.quiet ? 0x8003u : 0u);
 
   const std::string monitorKey = s.monitor == "german" ? kGerman : kRedirected;
   if (s.outcome == "unchanged") {
-    EXPECT_TRUE(sim::RegWrites().empty());
     // Apart from the run's own record.
     if (logBefore) sim::AddFile(LogPath(s), *logBefore);
+    EXPECT_EQ(sim::RegWrites().size(), before.writes);
     EXPECT_EQ(sim::DumpFiles(), files);
     EXPECT_EQ(sim::DumpRegistry(), registry);
-    EXPECT_TRUE(sim::PointerHistory().empty());
+    EXPECT_EQ(sim::PointerHistory().size(), before.pointers);
+    return;
+  }
+  if (s.outcome == "removed") {
+    ExpectRemoved(s, registry, files, script);
+    return;
+  }
+  if (s.outcome == "repaired") {
+    EXPECT_EQ(sim::DumpRegistry(), installedRegistry);
+    EXPECT_EQ(sim::FileContent(programFolder + "Merovast.cmd").value_or("<missing>"),
+              PrintScript(ghostscript, programFolder));
+    ExpectPrinter(true);
+    EXPECT_EQ(platform::ApplicationPointer(), platform::kPointerDefault);
     return;
   }
   std::vector<Write> writes = PortWrites(monitorKey, programFolder);
@@ -335,6 +467,7 @@ TEST_P(ScenarioRun, OnTheSimulation) {
   ExpectOutputAccess();
   EXPECT_EQ(sim::FileContent(programFolder + "Merovast.cmd").value_or("<missing>"),
             PrintScript(ghostscript, programFolder));
+  ExpectPrinter(s.end != "printer_not_created");
   EXPECT_THAT(sim::PointerHistory(),
               ElementsAreArray({platform::kPointerHourglass, platform::kPointerDefault}));
   EXPECT_EQ(platform::ApplicationPointer(), platform::kPointerDefault);

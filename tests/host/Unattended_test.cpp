@@ -71,6 +71,8 @@ TEST(ParseOptions, SwitchesAndRefusals) {
       {{u"/log", u"/quiet"}, u"Zum Schalter /log fehlt der Name der Protokolldatei.", true},
       {{u"/gs", u""}, u"Zum Schalter /gs fehlt der Pfad von gswin32c.exe oder gswin64c.exe.", false},
       {{u"/x", u"/q"}, u"Unbekannter Schalter: /x", true},
+      {{u"/repair", u"/Remove"}, u"Die Schalter /repair und /remove schlie\u00DFen sich aus.", false},
+      {{u"-remove", u"/gs", u"C:\\gs\\gswin32c.exe"}, u"Der Schalter /gs gilt nicht f\u00FCr /remove.", false},
   };
   for (const Case& c : refused) {
     const Module1::Options options = Module1::ParseOptions(c.arguments);
@@ -206,8 +208,9 @@ TEST_F(UnattendedRun, LogHoldsEveryWriteAndCommand) {
                           "Beendet mit Exitcode 0 nach 0 ms: " + test_data::PrinterCommand(programFolder)));
   EXPECT_THAT(lines, ::testing::Contains("Ghostscript im Standardordner gefunden: " + kGhostscript));
   EXPECT_THAT(lines, ::testing::Contains("Anschlussmonitor: HKLM\\" + kRedirected));
-  EXPECT_THAT(lines, ::testing::Contains("Drucker nach der Installation: Wert \"Name\" unter HKLM\\" +
-                                         kPrinterKey + ": \"DUR-Orarudi\""));
+  EXPECT_THAT(lines, ::testing::Contains("Drucker laut Spooler nach der Installation: Anschluss \"" +
+                                         test_data::PrinterPort() + "\", Treiber \"" +
+                                         test_data::DriverModel() + "\""));
   EXPECT_EQ(lines.back(), "Ende: Exitcode 0, Installation abgeschlossen");
 }
 

@@ -1,7 +1,7 @@
 // A simulated machine for scenario runs of the installer: program files with
 // Ghostscript below "gs", the installer in "C:\Setup Files", and scripted
-// programs for RedMon's set-up program and RUNDLL32 (which registers the
-// printer, as PrintUIEntry's spooler does).
+// programs for RedMon's set-up program and RUNDLL32 (whose PrintUIEntry /if
+// adds the printer to the spooler).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -108,17 +108,25 @@ class InstallerRun : public host_test::SimTest {
     sim::SetEnv("ProgramFiles", kProgramFiles);
     SetProgramFolder("C:\\Setup Files\\");
     sim::AddFile(kGhostscript, "gs");
-    // PrintUIEntry: the spooler registers the printer under its name. Still
-    // running at the first look, so that the run's wait on it shows.
+    // PrintUIEntry /if: the spooler gets the printer named by /b on the port
+    // named by /r with the driver model named by /m (and writes its key).
+    // Still running at the first look, so that the run's wait on it shows.
     sim::AddProgram(
         "RUNDLL32",
-        [this](const std::string&) {
+        [this](const std::string& commandLine) {
           if (printerSetupFails) return platform::Dword{1};
-          sim::SetValue(platform::kHkeyLocalMachine, kPrinterKey, "Name", platform::kRegSz,
-                        std::string("DUR-Orarudi\0", 12));
+          sim::AddPrinter(Quoted(commandLine, "/b"), Quoted(commandLine, "/r"), Quoted(commandLine, "/m"));
           return platform::Dword{0};
         },
         1);
+  }
+
+  // The text in double quotes after a switch of a command line ("" if none).
+  static std::string Quoted(const std::string& commandLine, const std::string& name) {
+    const std::size_t at = commandLine.find(" " + name + " \"");
+    if (at == std::string::npos) return {};
+    const std::size_t begin = at + name.size() + 3;
+    return commandLine.substr(begin, commandLine.find('"', begin) - begin);
   }
 
   // Moves the installer (and its RedMon set-up program) to another folder.

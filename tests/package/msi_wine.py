@@ -283,7 +283,8 @@ def inside(msi, win64, win32, package, version):
     check("installation: the log ends with %d" % EXIT_CODES["completed"], ends_with(log, "completed"), log[-3:])
 
     # 5. The upgrade: the older version goes first, its removal included.
-    removed = lambda: len([l for l in machine.log("Entfernen.log") if "Ende: Exit-Code" in l])
+    # Entfernen.cmd passes its log to DravelinInstall.exe /remove, whose last line it is.
+    removed = lambda: len([l for l in machine.log("Entfernen.log") if " Ende: Exitcode " in l])
     before = removed()
     name, shown, code = later[1]
     rc, _ = machine.guide(installs[0].replace(msi_name, name), CONTENT_MSI, installs[0])

@@ -60,7 +60,9 @@ codes_listed() {
 import re, sys
 text = open(sys.argv[1], encoding="utf-8-sig").read().replace("\r\n", "\n")
 word = {"success": "Erfolg", "failure": "Fehler", "retry": "Wiederholen"}
-program = {"removal": "Entfernen.cmd", "copy": "Installieren.cmd"}
+# The removal's ends (removal_*, and the spooler that does not run again)
+# are those of Entfernen.cmd, which passes on DravelinInstall.exe /remove's.
+program = {"removal": "Entfernen.cmd", "spooler": "Entfernen.cmd", "copy": "Installieren.cmd"}
 want = {}
 for line in open(sys.argv[2], encoding="utf-8"):
     if line.strip() and not line.startswith("#"):
@@ -73,7 +75,7 @@ sys.exit(0 if got == want else 1)
 PY
 }
 check "LIESMICH.txt lists every exit code with what a distribution tool makes of it" codes_listed
-check "Entfernen.cmd is in code page 850 (Anschluß with byte E1)" grep -qa $'Umgeleiteter Anschlu\xe1' "$dir/Entfernen.cmd"
+check "Entfernen.cmd is in code page 850 (bloßen with byte E1)" grep -qa $'blo\xe1en' "$dir/Entfernen.cmd"
 check "Installieren.cmd is in code page 850 (für with byte 81)" grep -qa $'f\x81r' "$dir/Installieren.cmd"
 check "Aufgabe.xml is UTF-16 with its byte order mark, as it declares, with CR LF line ends" python3 -c '
 import sys; d = open(sys.argv[1], "rb").read(); t = d[2:].decode("utf-16-le")

@@ -22,7 +22,7 @@ import xml.etree.ElementTree as ET
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "shell32.dll", "comdlg32.dll",
                "gdi32.dll", "msvcrt.dll", "comctl32.dll", "ole32.dll", "oleaut32.dll",
-               "shlwapi.dll", "ntdll.dll", "ws2_32.dll", "version.dll", "bcrypt.dll"}
+               "shlwapi.dll", "ntdll.dll", "ws2_32.dll", "version.dll", "bcrypt.dll", "winspool.drv"}
 RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
 # Header versions of the oldest Windows to run on: XP (i386), XP x64 (x64).
 XP_VERSION = {"i386": (5, 1), "x64": (5, 2)}

@@ -108,7 +108,9 @@ std::string Message(const std::string& name) {
   while (!block.empty() && block.back().empty()) block.pop_back();
   if (block.empty()) throw std::runtime_error("test data: no message " + name);
   std::string text;
-  for (std::size_t i = 0; i < block.size(); ++i) text += (i == 0 ? "" : "\n") + block[i];
+  for (std::size_t i = 0; i < block.size(); ++i) {
+    text += (i == 0 ? "" : "\n") + (block[i] == "{stays}" ? Message("stays") : block[i]);
+  }
   return text;
 }
 
@@ -153,6 +155,21 @@ std::string PrinterCommand(const std::string& programFolder) {
   return Replace(lines[0], "{program}", programFolder);
 }
 
+namespace {
+// The text in double quotes after a switch of the printer's command line.
+std::string CommandArgument(const std::string& name) {
+  const std::string line = PrinterCommand("");
+  const std::size_t at = line.find(" " + name + " \"");
+  if (at == std::string::npos) throw std::runtime_error("test data: printer_command.txt lacks " + name);
+  const std::size_t begin = at + name.size() + 3;
+  return line.substr(begin, line.find('"', begin) - begin);
+}
+}  // namespace
+
+std::string PrinterPort() { return CommandArgument("/r"); }
+
+std::string DriverModel() { return CommandArgument("/m"); }
+
 std::vector<Value> PortValues(const std::string& programFolder) {
   return Values("port_values.tsv", programFolder);
 }
@@ -195,7 +212,15 @@ const std::map<std::string, std::vector<std::string>> kAllowed = {
     {"opens", {}},
     {"end", {}},
     {"setup", {"ran", "none"}},
-    {"outcome", {"installed", "unchanged", "failed", "removal"}},
+    {"outcome", {"installed", "unchanged", "failed", "repaired", "removed"}},
+    {"installed", {"yes", "no"}},
+    {"change", {"ghostscript_moved", "port_value", "printer_gone", "wpp"}},
+    {"dependent", {"yes", "no"}},
+    {"spooler", {"no_restart"}},
+    {"delete", {"fails"}},
+    {"admin", {"yes", "no"}},
+    {"left", {"printer"}},
+    {"via", {"removal_script"}},
     {"quiet", {"yes", "no"}},
     {"station", {"visible", "hidden", "session0", "unknown"}},
     {"printui", {"works", "fails"}},
@@ -237,6 +262,14 @@ void Set(Scenario& s, const std::string& key, const std::string& value) {
     s.printer = value == "yes";
   } else if (key == "quiet") {
     s.quiet = value == "yes";
+  } else if (key == "installed") {
+    s.installed = value == "yes";
+  } else if (key == "change") {
+    s.changes.push_back(value);
+  } else if (key == "dependent") {
+    s.dependent = value == "yes";
+  } else if (key == "admin") {
+    s.administrator = value == "yes";
   } else if (key == "plant") {
     s.plant = value == "yes";
   } else {
@@ -246,7 +279,8 @@ void Set(Scenario& s, const std::string& key, const std::string& value) {
         {"opens", &Scenario::opens},     {"end", &Scenario::end},     {"setup", &Scenario::setup},
         {"outcome", &Scenario::outcome}, {"station", &Scenario::station}, {"printui", &Scenario::printui},
         {"log", &Scenario::log},         {"output", &Scenario::output}, {"package", &Scenario::package},
-        {"folder", &Scenario::folder}};
+        {"folder", &Scenario::folder},   {"spooler", &Scenario::spooler}, {"delete", &Scenario::deletePrinter},
+        {"left", &Scenario::left},       {"via", &Scenario::via}};
     s.*(kTexts.at(key)) = value;
   }
 }
@@ -276,6 +310,12 @@ std::vector<Scenario> Scenarios() {
     // The simulation has one locale; a test under Wine must not start a browser.
     Require(s.locale.empty() || s.runs == "wine", s.name, "a locale needs runs = wine");
     Require(s.opens.empty() || s.runs == "sim", s.name, "a web page needs runs = sim");
+    // Only the simulation can refuse a deletion or take the rights away.
+    Require((s.deletePrinter.empty() && s.administrator) || s.runs == "sim", s.name,
+            "delete and admin = no need runs = sim");
+    for (const std::string& change : s.changes) {
+      Require(s.installed || change == "wpp", s.name, "change " + change + " needs installed = yes");
+    }
     Require(s.log.empty() || s.args.find("/log ") != std::string::npos, s.name, "log needs /log in args");
   }
   return rows;

@@ -11,7 +11,8 @@
 namespace test_data {
 
 // A message text by its block name in messages.txt ("existing", "question",
-// "download", "monitor", "usage", "title"), its lines joined by line feeds.
+// "download", "monitor", "usage", "title", ...), its lines joined by line
+// feeds, a line "{stays}" replaced by the block "stays".
 std::string Message(const std::string& name);
 
 // The print script's bytes for a Ghostscript path and a program folder
@@ -30,6 +31,9 @@ std::string EarlierLog();
 // The command line that installs the printer, for a program folder (closed
 // with "\").
 std::string PrinterCommand(const std::string& programFolder);
+// The port and the driver model that command line names (after /r and /m).
+std::string PrinterPort();
+std::string DriverModel();
 
 // A registry value as it must be stored: type and bytes.
 struct Value {
@@ -45,7 +49,8 @@ std::vector<Value> DriverDataValues();
 // The installer's exit code for an end of its run by its name in
 // exit_codes.tsv ("completed", "failure", "printer_installed",
 // "ghostscript_cancelled", "download_question", "monitor_missing",
-// "usage_error", "ghostscript_missing", "printer_not_created").
+// "usage_error", "ghostscript_missing", "printer_not_created",
+// "protected_print", "not_installed", "removal_clean", ...).
 int ExitCode(const std::string& name);
 
 // A message box a scenario must show: its block name in messages.txt, its
@@ -81,6 +86,14 @@ struct Scenario {
   std::string package;              // "writable": others may write the program folder
   bool plant = false;               // programs planted where a search finds them
   std::string folder;               // the folder a box names ({folder})
+  bool installed = false;           // a quiet installation prepares the machine
+  std::vector<std::string> changes; // "ghostscript_moved", "port_value", "printer_gone", "wpp"
+  bool dependent = false;           // a service depending on the spooler runs
+  std::string spooler;              // "no_restart"
+  std::string deletePrinter;        // "fails"
+  bool administrator = true;        // "admin = no": false
+  std::string left;                 // "printer"
+  std::string via;                  // "removal_script": the Wine runner starts Entfernen.cmd
   std::string end, setup, outcome;
 };
 // Every scenario of scenarios.txt in file order; throws on an unknown key,
