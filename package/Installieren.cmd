@@ -6,8 +6,9 @@ rem Protokoll in dessen Unterordner Protokolle (LIESMICH.txt, Abschnitt 7).
 rem Aufruf als Administrator oder als SYSTEM, etwa durch ein
 rem Verteilungswerkzeug:
 rem   Installieren.cmd            installiert
-rem   Installieren.cmd /remove    startet Entfernen.cmd in jenem Ordner
-rem Exit-Codes: die von DravelinInstall.exe bzw. Entfernen.cmd; 16, wenn
+rem   Installieren.cmd /remove    entfernt den Drucker (DravelinInstall.exe
+rem                               /remove in jenem Ordner)
+rem Exit-Codes: die von DravelinInstall.exe; 16, wenn
 rem das Kopieren scheiterte (dann ist nichts installiert worden).
 rem Geschrieben in der OEM-Codepage 850, in der cmd Batchdateien liest.
 setlocal
@@ -40,10 +41,8 @@ echo Das Kopieren von "%src%" nach "%dest%" ist gescheitert; es wurde nichts ins
 exit /b 16
 
 :remove
-rem cmd /c statt call: so kommt der Exit-Code von Entfernen.cmd auch dort
-rem zurück, wo call ihn verliert.
 if not exist "%logs%\" mkdir "%logs%" >nul 2>&1
-"%sys%\cmd.exe" /c ""%dest%\Entfernen.cmd" /quiet /log "%logs%\Entfernen.log""
+"%dest%\DravelinInstall.exe" /remove /quiet /log "%logs%\Entfernen.log"
 exit /b %errorlevel%
 
 :usage

@@ -283,7 +283,7 @@ def inside(msi, win64, win32, package, version):
     check("installation: the log ends with %d" % EXIT_CODES["completed"], ends_with(log, "completed"), log[-3:])
 
     # 5. The upgrade: the older version goes first, its removal included.
-    # Entfernen.cmd passes its log to DravelinInstall.exe /remove, whose last line it is.
+    # The removal's log, DravelinInstall.exe /remove's, ends with its end.
     removed = lambda: len([l for l in machine.log("Entfernen.log") if " Ende: Exitcode " in l])
     before = removed()
     name, shown, code = later[1]
