@@ -654,7 +654,7 @@ def main():
     work = tempfile.mkdtemp(prefix="e2e-" + NAME + ".")
     prefix = os.path.join(work, "prefix")
     try:
-        winerun(prefix, "cmd", "/c", "echo", "ready")
+        winerun(prefix, "--prepare")
         drive_c = os.path.join(prefix, "drive_c")
         progdir = os.path.join(drive_c, "Paket Dravelin")
         prepare(s, prefix, drive_c, progdir)
