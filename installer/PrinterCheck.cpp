@@ -2,17 +2,10 @@
 
 #include "installer/Names.h"
 #include "installer/RunLog.h"
+#include "installer/RunSupport.h"
 #include "platform/owners.h"
 
 namespace Module1 {
-namespace {
-
-std::u16string Lowered(std::u16string text) {
-  platform::CharLowerBuffW(&text);
-  return text;
-}
-
-}  // namespace
 
 SpoolerView AskSpooler(const std::u16string& printerName) {
   SpoolerView view;
@@ -34,8 +27,7 @@ SpoolerView AskSpooler(const std::u16string& printerName) {
 }
 
 bool IsInstalledAsOurs(const SpoolerView& view) {
-  return view.known && Lowered(view.port) == Lowered(kPortName) &&
-         Lowered(view.driver) == Lowered(kDriverModel);
+  return view.known && SameName(view.port, kPortName) && SameName(view.driver, kDriverModel);
 }
 
 std::u16string Describe(const SpoolerView& view) {

@@ -24,11 +24,6 @@ const std::u16string kStays =
     u"- RedMon und Ghostscript (bei Bedarf \u00FCber \"Programme und Features\"),\n"
     u"- der Druckertreiber (bei Bedarf unter \"Druckservereigenschaften\").";
 
-std::u16string Lowered(std::u16string text) {
-  platform::CharLowerBuffW(&text);
-  return text;
-}
-
 bool KeyExists(const std::u16string& path) {
   platform::UniqueKey key;
   return platform::RegOpenKeyExA(platform::kHkeyLocalMachine, platform::ToAnsi(path), 0,
@@ -63,7 +58,7 @@ void DeleteKey(const RunValues& run, const std::u16string& path) {
 // named Merovast.cmd. Anything else is not deleted.
 bool IsPrintScriptName(const std::u16string& path) {
   const std::u16string name = path.substr(path.find_last_of(u'\\') + 1);
-  return Lowered(name) == Lowered(kPrintScriptName);
+  return SameName(name, kPrintScriptName);
 }
 
 // What stands at the path: absent, a plain file (not a folder, not a link
@@ -146,7 +141,7 @@ Inventory TakeInventory(const RunValues& run, const std::vector<std::u16string>&
   }
   for (const std::u16string& script : scripts) {
     bool listed = false;
-    for (const std::u16string& s : found.scripts) listed = listed || Lowered(s) == Lowered(script);
+    for (const std::u16string& s : found.scripts) listed = listed || SameName(s, script);
     if (listed) continue;
     const Entry entry = Inspect(script);
     if (entry == Entry::kPlainFile) {

@@ -23,6 +23,12 @@ std::u16string AnswerName(int answer) {
 
 }  // namespace
 
+bool SameName(std::u16string a, std::u16string b) {
+  platform::CharLowerBuffW(&a);
+  platform::CharLowerBuffW(&b);
+  return a == b;
+}
+
 void Note(const RunValues& run, const std::u16string& line) {
   if (run.log != nullptr) run.log->Write(line);
 }

@@ -45,6 +45,11 @@ int Ask(const RunValues& run, const std::u16string& text, platform::Dword style,
 void RunCommand(const RunValues& run, const std::u16string& program,
                 const std::u16string& commandLine, platform::Dword quietLimit);
 
+// Whether two names are the same regardless of letter case, as Windows
+// compares the names of files, ports and drivers (the system's lower-case
+// mapping): SameName(u"DRAVELIN:", u"Dravelin:") is true.
+bool SameName(std::u16string a, std::u16string b);
+
 // The value of "ProgramFiles" in this process's environment; the empty text
 // when the variable is not set.
 inline std::u16string ProgramFilesFolder() {

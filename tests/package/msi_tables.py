@@ -12,8 +12,9 @@ into the program-files folder for 32-bit programs.
 Prints every finding; the exit code is the number of failed checks."""
 import os, subprocess, sys
 
+from msi_data import blocks, data_lines
+
 MSI, VERSION = sys.argv[1:3]
-DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
 # CustomAction types: the low six bits the kind (50: the program named by a
 # property, 51: a property set), then the execution bits.
 EXE_IN_PROPERTY, SET_PROPERTY = 50, 51
@@ -25,18 +26,6 @@ def check(what, ok, found):
     print(("ok: " if ok else "FAILED: ") + what + ("" if ok else ": " + str(found)))
     failed += 0 if ok else 1
 
-def data_lines(name):
-    return [l.rstrip("\n") for l in open(os.path.join(DATA, name), encoding="utf-8")
-            if l.strip() and not l.startswith("#")]
-
-def blocks(name):
-    out, cur = {}, None
-    for l in data_lines(name):
-        if l.startswith("["):
-            cur = out.setdefault(l[1:-1], [])
-        else:
-            cur.append(l)
-    return out
 
 def table(name):
     """The rows of an MSI table: msiinfo's export without its three header lines."""

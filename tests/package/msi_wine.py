@@ -31,9 +31,10 @@ failed checks (77: 32-bit programs cannot run here).
 """
 import json, os, re, shutil, subprocess, sys, tempfile, time, uuid
 
+from msi_data import blocks, data_lines
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.join(HERE, "..", "..")
-DATA = os.path.join(ROOT, "tests", "data")
 WINERUN = os.path.join(ROOT, "tests", "wine", "winerun")
 SKIPPED = 77
 
@@ -43,18 +44,6 @@ def check(what, ok, found=""):
     if not ok:
         failed.append(what)
 
-def data_lines(name):
-    return [l.rstrip("\n") for l in open(os.path.join(DATA, name), encoding="utf-8")
-            if l.strip() and not l.startswith("#")]
-
-def blocks(name):
-    out, cur = {}, None
-    for l in data_lines(name):
-        if l.startswith("["):
-            cur = out.setdefault(l[1:-1], [])
-        else:
-            cur.append(l)
-    return out
 
 EXIT_CODES = {f[0]: int(f[1]) for f in (l.split("\t") for l in data_lines("exit_codes.tsv"))}
 MSI_FACTS = blocks("msi.txt")
